@@ -8,7 +8,7 @@
 #include <cstring>
 
 class ByteReader {
-public:
+  public:
     ByteReader(const void* data, size_t size)
         : data_(static_cast<const uint8_t*>(data)), size_(data ? size : 0) {}
 
@@ -30,7 +30,7 @@ public:
         return true;
     }
 
-private:
+  private:
     uint64_t Get(size_t offset, size_t width) {
         if (!Has(offset, width)) {
             ok_ = false;
@@ -47,8 +47,9 @@ private:
 };
 
 class ByteWriter {
-public:
-    ByteWriter(void* data, size_t size) : data_(static_cast<uint8_t*>(data)), size_(data ? size : 0) {}
+  public:
+    ByteWriter(void* data, size_t size)
+        : data_(static_cast<uint8_t*>(data)), size_(data ? size : 0) {}
 
     size_t size() const { return size_; }
     // False once any access ran past the end; such writes change nothing.
@@ -67,13 +68,14 @@ public:
         return true;
     }
 
-private:
+  private:
     void Put(size_t offset, uint64_t value, size_t width) {
         if (!Has(offset, width)) {
             ok_ = false;
             return;
         }
-        for (size_t i = 0; i < width; ++i) data_[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+        for (size_t i = 0; i < width; ++i)
+            data_[offset + i] = static_cast<uint8_t>(value >> (8 * i));
     }
 
     uint8_t* data_;

@@ -1,1 +1,5 @@
-int main() { return 1; }
+#include "flash/frontend/run_sequence.h"
+
+int main(int argc, char** argv) {
+    return TesselMain(argc, argv);
+}

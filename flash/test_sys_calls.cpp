@@ -1,0 +1,24 @@
+// Unit tests never reach the kernel: every call fails unless a test installs its own recorder.
+#include <cerrno>
+
+#include "flash/pal/linux/sys_calls.h"
+
+namespace {
+int NoOpen(const char*, int) {
+    return errno = ENOSYS, -1;
+}
+int NoClose(int) {
+    return errno = ENOSYS, -1;
+}
+int NoIoctl(int, unsigned long, void*) {
+    return errno = ENOSYS, -1;
+}
+int NoSystem(const char*) {
+    return -1;
+}
+constexpr SysCalls kNoSysCalls{NoOpen, NoClose, NoIoctl, NoSystem};
+}  // namespace
+
+const SysCalls& PlatformSysCalls() {
+    return kNoSysCalls;
+}
