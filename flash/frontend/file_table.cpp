@@ -25,7 +25,8 @@ int FileSlotOpen(const char* path, const char* mode, uint32_t* size) {
         FILE* stream = std::fopen(path, mode);
         if (!stream) return -1;
         struct stat info;
-        if (stat(path, &info) != 0 || info.st_size < 0 || info.st_size > UINT32_MAX) {
+        if (stat(path, &info) != 0 || info.st_size < 0 ||
+            static_cast<uint64_t>(info.st_size) > UINT32_MAX) {
             std::fclose(stream);
             return -1;
         }
