@@ -21,7 +21,7 @@ TEST(ParsePciAddress, FieldRules) {
         // After three digits a colon is a digit (10) merged into the low digit, so the field
         // never ends and what it collected becomes the segment.
         {"x:121:0:0", PciAddressParse::kOk, 0xFF, 0xFF, 0xFF, 0x1B},
-        {"x:120:4:5", PciAddressParse::kOk, 0xFF, 0xFF, 0xFF, 0x1E},
+        {"x:120:4:5", PciAddressParse::kOk, 0xFF, 0xFF, 0xFF, 0x1F},
         {"0:1:2:3:12345", PciAddressParse::kOk, 1, 2, 3, 0x1234},
         {"nocolon", PciAddressParse::kNoColon, 0, 0, 0, 0},
         {"0:1:g:0", PciAddressParse::kBadCharacter, 0, 0, 0, 0},

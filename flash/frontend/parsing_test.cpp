@@ -63,7 +63,9 @@ TEST(ParseDecimalNumber, DigitValuesAboveNineAreAccepted) {
     for (const auto& c : cases) {
         uint32_t value = 0;
         EXPECT_EQ(c.ok, ParseDecimalNumber(c.text, &value)) << c.text;
-        if (c.ok) EXPECT_EQ(c.value, value) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(c.value, value) << c.text;
+        }
     }
 }
 
