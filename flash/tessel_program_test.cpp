@@ -1,59 +1,7 @@
 // The built tessel-emu against labs of emulated controllers: exact output and exit status.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-#include <vector>
-
-#include "testing/process_runner.h"
+#include "flash/program_test_fixture.h"
 
 namespace {
-
-const std::string kStars(76, '*');
-const std::string kBanner = "\n " + kStars +
-                            "\n    Kelmar Corporation TESSEL Utility.\n"
-                            "\n    Tessel Version 1.30.00.01 (2012.06.14) \n"
-                            "    Copyright (c) 2006-2012 Kelmar Corporation. All rights reserved.\n"
-                            "\n " +
-                            kStars + "\n\n";
-const std::string kNoAdapters = "\tNo Kelmar SAS adapters found! Limited Command Set Available!\n";
-const std::string kFinished = "\nFinished Processing Commands Successfully.\n\tExiting Tessel.\n";
-const std::string kUnable = "\tUnable to Process Commands.\n\tExiting Tessel.\n";
-const std::string kStopped = "\tDue to error remaining commands will not be executed.\n";
-const std::string kExitingProgram = "\tExiting Program.\n";
-
-struct Case {
-    std::vector<std::string> arguments;
-    std::string output;  // after the banner
-    int exitStatus;
-    std::string input = "";
-};
-
-class TesselTest : public testing::Test {
-  protected:
-    ProcessResult Run(const std::vector<std::string>& arguments, const std::string& input = "") {
-        ProcessRequest request;
-        request.program = TESSEL_EMU_PATH;
-        request.arguments = arguments;
-        request.environment = {{"TESSEL_LAB", lab_}};
-        request.input = input;
-        request.workingDirectory = dir_.path();
-        return RunProcess(request);
-    }
-
-    void Expect(const Case& c) {
-        const ProcessResult result = Run(c.arguments, c.input);
-        std::string line;
-        for (const auto& a : c.arguments) line += a + " ";
-        EXPECT_EQ(kBanner + c.output, result.out) << line;
-        EXPECT_EQ(c.exitStatus, result.exitStatus) << line;
-    }
-
-    std::string File(const std::string& name) const { return dir_.File(name); }
-
-    TempDir dir_;
-    std::string lab_ = dir_.File("lab");
-};
 
 // An empty lab: a machine without the control driver.
 class NoDriverTest : public TesselTest {
@@ -121,13 +69,6 @@ TEST_F(NoDriverTest, EveryParseErrorEndsBeforeAnythingRuns) {
          1},
     };
     for (const Case& c : cases) Expect(c);
-}
-
-std::string Selected(const std::string& chip) {
-    return "\tAdapter Selected is a Kelmar SAS " + chip + ":\n\n";
-}
-std::string NotFound(const std::string& identifier) {
-    return "\tOperation not found: " + identifier + ".\n";
 }
 
 // The default lab: IOC 0 a T420E(B1) at 02:00.0, IOC 2 a T420(B0) at 05:00.0 with subsystem
@@ -348,9 +289,7 @@ TEST_F(DefaultLabTest, HelpPagesAtTwentyThreeLines) {
 // Labs written by hand for discovery and the operational check.
 class HandLabTest : public TesselTest {
   protected:
-    void Controller(int ioc, const std::string& conf) {
-        WriteTextFile(lab_ + "/ioc" + std::to_string(ioc) + "/controller.conf", conf);
-    }
+    void Controller(int ioc, const std::string& conf) { WriteController(lab_, ioc, conf); }
 };
 
 TEST_F(HandLabTest, SparseIocNumbersAndTheFamilyFilter) {
