@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
 
-for preset in linux linux-i386 asan; do
+for preset in linux linux-i386 asan windows; do
     echo "=== $preset"
     scripts/build.sh "$preset"
     ctest --preset "$preset" -j2
