@@ -1,9 +1,8 @@
 #include "flash/emulator/default_pages.h"
 
-#include <algorithm>
-
 #include "common/bytes.h"
 #include "flash/emulator/lab.h"
+#include "tools/image_builder/image_builder.h"
 
 namespace emu {
 namespace {
@@ -35,45 +34,23 @@ std::vector<uint8_t> ManufacturingPage0(const BoardFacts& c, bool programmed) {
 }
 
 // Vital product data in PCI VPD form: identifier string, read-only resource with the version
-// keywords and the checksum, writable resource, end tag.
+// keywords and the checksum, writable resource, end tag. The version keywords are 12 bytes, the
+// room a version refresh needs.
 std::vector<uint8_t> ManufacturingPage1(const BoardFacts& c) {
-    std::vector<uint8_t> vpd;
-    auto put16 = [&](size_t at, size_t value) {
-        vpd[at] = static_cast<uint8_t>(value);
-        vpd[at + 1] = static_cast<uint8_t>(value >> 8);
+    auto field = [](std::string_view text, size_t length) {
+        std::string value(text.substr(0, length));
+        value.resize(length, '\0');
+        return value;
     };
-    auto keyword = [&](std::string_view name, std::string_view value, size_t length) {
-        vpd.insert(vpd.end(), name.begin(), name.end());
-        vpd.push_back(static_cast<uint8_t>(length));
-        std::vector<uint8_t> field(length);
-        std::copy(value.begin(), value.begin() + std::min(value.size(), length), field.begin());
-        vpd.insert(vpd.end(), field.begin(), field.end());
-    };
-    vpd.push_back(0x82);
-    vpd.resize(3);
-    vpd.insert(vpd.end(), c.name.begin(), c.name.end());
-    put16(1, c.name.size());
-
-    size_t readOnly = vpd.size();
-    vpd.push_back(0x90);
-    vpd.resize(vpd.size() + 2);
-    keyword("PN", c.assembly, c.assembly.size());
-    keyword("SN", c.tracer, c.tracer.size());
-    keyword("V1", "01.00.00.00", 12);
-    keyword("V3", c.fwVersionText, 12);
-    keyword("RV", "", 1);
-    put16(readOnly + 1, vpd.size() - readOnly - 3);
-    uint8_t sum = 0;
-    for (size_t i = 0; i + 1 < vpd.size(); ++i) sum = static_cast<uint8_t>(sum + vpd[i]);
-    vpd.back() = static_cast<uint8_t>(-sum);
-
-    size_t writable = vpd.size();
-    vpd.push_back(0x91);
-    vpd.resize(vpd.size() + 2);
-    keyword("RW", "", 32);
-    put16(writable + 1, vpd.size() - writable - 3);
-    vpd.push_back(0x78);
-
+    imgb::VpdSpec spec;
+    spec.identifier = c.name;
+    spec.readOnly = {{"PN", std::string(c.assembly)},
+                     {"SN", std::string(c.tracer)},
+                     {"V1", field(c.biosVersionText, 12)},
+                     {"V3", field(c.fwVersionText, 12)}};
+    spec.rwSize = 32;
+    spec.size = 256;
+    std::vector<uint8_t> vpd = imgb::BuildVpd(spec);
     std::vector<uint8_t> page = StandardPage(1, 0x00, 260);
     ByteWriter(page.data(), page.size()).Copy(4, vpd.data(), vpd.size());
     return page;

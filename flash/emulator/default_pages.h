@@ -17,7 +17,8 @@ struct BoardFacts {
     std::string_view name;  // the VPD identifier string
     std::string_view assembly;
     std::string_view tracer;
-    std::string_view fwVersionText;  // as the VPD shows the firmware version
+    std::string_view fwVersionText;    // as the VPD shows the firmware version (V3)
+    std::string_view biosVersionText;  // as the VPD shows the EFI driver version (V1)
     uint16_t subsystemVendorId;
     uint64_t sasAddress;
     uint16_t nvdataVersion;

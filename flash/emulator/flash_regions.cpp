@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <fstream>
 #include <system_error>
 
 #include "flash/emulator/lab_files.h"
@@ -17,6 +18,17 @@ constexpr size_t kImageSize = 24;
 constexpr size_t kActualImageSize = 20;
 
 constexpr uint8_t kErasedByte = 0xFF;
+
+// The firmware image header, as far as the controller reports from it.
+struct FirmwareSignature {
+    size_t offset;
+    uint32_t value;
+};
+constexpr FirmwareSignature kFirmwareSignatures[] = {
+    {0x04, 0x5AEAA55A}, {0x08, 0xA55AEAA5}, {0x0C, 0x5AA55AEA}};
+constexpr size_t kFirmwareProductId = 0x22;
+constexpr size_t kFirmwareVersion = 0x24;
+constexpr size_t kFirmwareHeaderBytes = 0x28;
 
 struct Region {
     uint8_t imageType;
@@ -136,6 +148,23 @@ int HandleFirmwareUpload(Controller& controller, MpiExchange& exchange) {
     if (controller.description.faults.uploadCorrupt) data[count / 2] ^= static_cast<char>(0xFF);
     exchange.dataIn.Copy(0, data.data(), count);
     return 0;
+}
+
+RunningFirmwareIdentity RunningFirmware(const Controller& controller) {
+    const ControllerDescription& description = controller.description;
+    RunningFirmwareIdentity identity{static_cast<uint16_t>(description.productId),
+                                     description.fwVersion};
+    // Only the header is read: facts are asked for on every run, the image may be megabytes.
+    uint8_t header[kFirmwareHeaderBytes];
+    std::ifstream in(RegionPath(controller, kImageTypeFirmware), std::ios::binary);
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header)) return identity;
+    ByteReader image(header, sizeof header);
+    for (const FirmwareSignature& signature : kFirmwareSignatures) {
+        if (image.U32(signature.offset) != signature.value) return identity;
+    }
+    identity.productId = image.U16(kFirmwareProductId);
+    identity.fwVersion = image.U32(kFirmwareVersion);
+    return identity;
 }
 
 bool PromotePendingFirmware(Controller& controller) {

@@ -28,4 +28,12 @@ int HandleFirmwareUpload(Controller& controller, MpiExchange& exchange);
 // At a hard reset: a downloaded firmware becomes the running one.
 bool PromotePendingFirmware(Controller& controller);
 
+// What IOC facts and MPTIOCINFO report: the ProductId and FWVersion of the image in the firmware
+// region when it carries the firmware signatures, else those of controller.conf.
+struct RunningFirmwareIdentity {
+    uint16_t productId;
+    uint32_t fwVersion;
+};
+RunningFirmwareIdentity RunningFirmware(const Controller& controller);
+
 }  // namespace emu

@@ -2,11 +2,13 @@
 
 #include "common/bytes.h"
 #include "flash/emulator/emulator_test_support.h"
+#include "tools/image_builder/image_builder.h"
 
 namespace emu_test {
 namespace {
 
 constexpr unsigned long kHardReset = 0xC00C6D18;
+constexpr unsigned long kIocInfo = 0xC05C6D11;
 constexpr uint8_t kDownload = 0x09;
 constexpr uint8_t kUpload = 0x12;
 
@@ -182,6 +184,87 @@ TEST_F(FlashRegions, DownloadsTheFlashCannotHoldAreRefused) {
         EXPECT_EQ(ReplyIocStatus(download.reply), 0x0007u);
     }
     EXPECT_EQ(UploadImage(2), kBios);
+}
+
+struct ReportedFirmware {
+    uint16_t factsProductId;
+    uint32_t factsFwVersion;
+    uint32_t infoFwVersion;
+    bool operator==(const ReportedFirmware&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const ReportedFirmware& r) {
+    return out << std::hex << "facts 0x" << r.factsProductId << " 0x" << r.factsFwVersion
+               << ", MPTIOCINFO 0x" << r.infoFwVersion;
+}
+
+ReportedFirmware Reported() {
+    CommandOutcome facts =
+        SendCommand({.iocNumber = 2, .message = FactsRequest(), .replyBytes = 80});
+    Bytes info = IocInfoStruct(2);
+    EXPECT_EQ(ControlIoctl(kIocInfo, info.data()).result, 0);
+    ByteReader reply(facts.reply.data(), facts.reply.size());
+    return {reply.U16(30), reply.U32(56), ByteReader(info.data(), info.size()).U32(40)};
+}
+
+Bytes Firmware(uint16_t productId, uint32_t fwVersion, imgb::FirmwareFaults faults = {}) {
+    imgb::FirmwareSpec spec;
+    spec.productId = productId;
+    spec.fwVersion = fwVersion;
+    spec.mainImageSize = 0x200;
+    spec.faults = faults;
+    return imgb::BuildFirmwareImage(spec);
+}
+
+class RunningFirmware : public FlashRegions {
+  protected:
+    void SetUp() override {
+        FlashRegions::SetUp();
+        lab_.Write("ioc2/controller.conf",
+                   "flash_size = 0x1000\nproduct_id = 0x2202\nfw_version = 0x011d0000\n");
+    }
+    static constexpr ReportedFirmware kFromConf{0x2202, 0x011D0000, 0x011D0000};
+};
+
+TEST_F(RunningFirmware, FactsComeFromTheImageWhenItsSignaturesHold) {
+    imgb::FirmwareFaults badSignature, badChecksum, truncated;
+    badSignature.badSignature = true;
+    badChecksum.badChecksum = true;
+    truncated.truncateTo = 0x27;  // ends inside FWVersion
+    const ReportedFirmware kFromImage{0x2204, 0x01200304, 0x01200304};
+    struct Case {
+        const char* name;
+        Bytes region;
+        ReportedFirmware expected;
+    } cases[] = {
+        {"an image", Firmware(0x2204, 0x01200304), kFromImage},
+        {"its checksum is not examined", Firmware(0x2204, 0x01200304, badChecksum), kFromImage},
+        {"a wrong signature", Firmware(0x2204, 0x01200304, badSignature), kFromConf},
+        {"a header cut short", Firmware(0x2204, 0x01200304, truncated), kFromConf},
+        {"not an image", Pattern(300, 1), kFromConf},
+        {"an empty region", {}, kFromConf},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        lab_.Write("ioc2/regions/firmware.bin", AsText(c.region));
+        EXPECT_EQ(Reported(), c.expected);
+    }
+}
+
+TEST_F(RunningFirmware, AFlashShowsItsVersionAfterTheHardReset) {
+    lab_.Write("ioc2/regions/firmware.bin", AsText(Firmware(0x2202, 0x011E0000)));
+    const ReportedFirmware kOld{0x2202, 0x011E0000, 0x011E0000};
+    ASSERT_EQ(Reported(), kOld);
+    ASSERT_EQ(ReplyIocStatus(Download(1, 0, Firmware(0x2204, 0x01200000)).reply), 0u);
+    EXPECT_EQ(Reported(), kOld) << "the download waits in the backup region";
+    Bytes reset = HardResetStruct(2);
+    ASSERT_EQ(ControlIoctl(kHardReset, reset.data()).result, 0);
+    const ReportedFirmware kNew{0x2204, 0x01200000, 0x01200000};
+    EXPECT_EQ(Reported(), kNew);
+    lab_.Reload();
+    EXPECT_EQ(Reported(), kNew) << "and the next run sees it too";
+    EXPECT_NE(lab_.Read("ioc2/controller.conf").find("fw_version = 0x011d0000"), std::string::npos)
+        << "the description is left as written";
 }
 
 }  // namespace

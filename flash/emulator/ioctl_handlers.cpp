@@ -34,7 +34,9 @@ int IocInfo(Lab& lab, void* arg, IoctlRecord* record) {
         return -error;
     }
     if (header.maxDataSize != kIocInfoBytes) return -EINVAL;
-    EncodeIocInfo(controller->description, arg);
+    ControllerDescription facts = controller->description;
+    facts.fwVersion = RunningFirmware(*controller).fwVersion;
+    EncodeIocInfo(facts, arg);
     return 0;
 }
 

@@ -19,12 +19,13 @@ constexpr size_t kUnknownFunctionReplyBytes = 20;
 
 int HandleIocFacts(Controller& controller, MpiExchange& exchange) {
     const ControllerDescription& d = controller.description;
+    const RunningFirmwareIdentity running = RunningFirmware(controller);
     ByteWriter reply = exchange.Reply();
     reply.U16(0, static_cast<uint16_t>(d.msgVersion));
     reply.U16(12, static_cast<uint16_t>(d.iocExceptions));
-    reply.U16(30, static_cast<uint16_t>(d.productId));
+    reply.U16(30, running.productId);
     reply.U8(38, static_cast<uint8_t>(d.numberOfPorts));
-    reply.U32(56, d.fwVersion);
+    reply.U32(56, running.fwVersion);
     return 0;
 }
 
