@@ -144,17 +144,32 @@ TEST_F(DefaultLabTest, ClassOrderAndStopOnFailure) {
     WriteTextFile(File("fw.bin"), "image");
     const Case cases[] = {
         // -o first, then the implicit -c 1, then class 4, then the listing.
-        {{"-listall", "-o", "-e", "3"},
+        {{"-listsasadd", "-o", "-e", "3"},
          "\tAdvanced Mode Set\n\n" + Selected("T420E(B1)") + NotFound("04000014") +
-             NotFound("06000015") + kUnable,
-         1},
+             "\tThe SAS Address for the controller is: 5000abc-0-0000-0100\n\n" + kFinished,
+         0},
         {{"-e", "3"}, Selected("T420E(B1)") + NotFound("04000014") + kUnable, 1},
         // The adapter choice runs before the flash, whatever the order given.
-        {{"-f", "fw.bin", "-c", "2"}, Selected("T420(B0)") + NotFound("03000003") + kUnable, 1},
+        {{"-f", "fw.bin", "-c", "2"},
+         Selected("T420(B0)") +
+             "\tExecuting Operation: Flash Firmware Image\n\n"
+             "\tERROR: Firmware Image does not have a valid signature.\n\n" +
+             kStopped + kUnable,
+         1},
         // Once an all-adapters command is given, the choice and per-adapter commands are gone.
         {{"-fwall", "fw.bin", "-c", "2", "-list"},
-         "\tIgnoring All other commands except for output flags\n" + NotFound("07000009") + kUnable,
-         1},
+         "\tIgnoring All other commands except for output flags\n" +
+             std::string("\n\tAttempting to flash firmware to Kelmar SAS T420E(B1):\n\n"
+                         "\tExecuting Operation: Flash Firmware Image\n\n"
+                         "\tERROR: Firmware Image does not have a valid signature.\n\n"
+                         "\n\tAttempting to flash firmware to Kelmar SAS T420(B0):\n\n"
+                         "\tExecuting Operation: Flash Firmware Image\n\n"
+                         "\tERROR: Firmware Image does not have a valid signature.\n\n"
+                         "\n\tAttempting to flash firmware to Kelmar SAS T470(C0):\n\n"
+                         "\tExecuting Operation: Flash Firmware Image\n\n"
+                         "\tERROR: Firmware Image does not have a valid signature.\n\n") +
+             kFinished,
+         0},
         // A failure ends the run; -ver had run before it.
         {{"-c", "4", "-ver"},
          "\tTessel Version is: 1.30.00.01 (2012.06.14) \n\n"
@@ -348,11 +363,15 @@ TEST_F(HandLabTest, ControllerWithoutRunningFirmware) {
          "nofile.bin\r\n"},
         // The named file becomes a queued flash that runs right after the choice.
         {{"-c", "1"},
-         Selected("T420E(B1)") + prompt + NotFound("03000003") + kUnable,
+         Selected("T420E(B1)") + prompt + "\tExecuting Operation: Flash Firmware Image\n\n" +
+             "\tERROR: Firmware Image does not have a valid signature.\n\n" + kStopped + kUnable,
          1,
          "fw.bin\n"},
         // A flash already queued needs no prompt.
-        {{"-f", "fw.bin"}, Selected("T420E(B1)") + NotFound("03000003") + kUnable, 1},
+        {{"-f", "fw.bin"},
+         Selected("T420E(B1)") + "\tExecuting Operation: Flash Firmware Image\n\n" +
+             "\tERROR: Firmware Image does not have a valid signature.\n\n" + kStopped + kUnable,
+         1},
         {{"-s", "-c", "1"},
          Selected("T420E(B1)") +
              "\tERROR: Selected Adapter does not have valid firmware!\n\tPlease run utility "

@@ -7,6 +7,8 @@ packages=(
     clang libclang-rt-14-dev clang-format
     googletest libgtest-dev libgmock-dev
     ncurses-bin
+    ipxe-qemu
+    g++-mingw-w64-x86-64 libz-mingw-w64-dev wine64 xvfb
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include "flash/adapters/ioc_calls.h"
 #include "flash/frontend/memory.h"
 #include "flash/frontend/messages.h"
+#include "flash/images/common_boot_block.h"
 
 uint32_t ImageWord(FirmwareImage image, size_t offset) {
     return ByteReader(image.data, image.length).U32(offset);
@@ -67,7 +68,11 @@ uint8_t ByteChecksum(const uint8_t* data, size_t length) {
     return sum;
 }
 
-size_t FindExtendedImage(FirmwareImage image, uint8_t imageType) {
+namespace {
+
+// Visits the extended images from the main header's link until match answers true.
+template <typename Match>
+size_t FindInChain(FirmwareImage image, Match match) {
     if (!HasFirmwareSignatures(image)) return 0;
     size_t offset = ImageWord(image, kFwNextImageHeaderOffset);
     // Each link must move forward past the header it leaves, so a chain always ends.
@@ -76,11 +81,64 @@ size_t FindExtendedImage(FirmwareImage image, uint8_t imageType) {
         if (offset < previousEnd || offset > image.length ||
             image.length - offset < kExtImageHeaderSize)
             return 0;
-        if (ImageByte(image, offset + kExtImageTypeOffset) == imageType) return offset;
+        if (match(offset)) return offset;
         previousEnd = offset + kExtImageHeaderSize;
         offset = ImageWord(image, offset + kExtNextImageHeaderOffset);
     }
     return 0;
+}
+
+}  // namespace
+
+size_t FindExtendedImage(FirmwareImage image, uint8_t imageType) {
+    return FindInChain(image, [&](size_t offset) {
+        return ImageByte(image, offset + kExtImageTypeOffset) == imageType;
+    });
+}
+
+bool CarriesCommonBootBlock(FirmwareImage image, size_t offset) {
+    return ImageByte(image, offset + kExtImageTypeOffset) == MPI_EXT_IMAGE_TYPE_INITIALIZATION &&
+           ImageWord(image, offset + kExtCbbMagicOffset) == kCbbMagic;
+}
+
+const char* ReadFirmwareChain(FirmwareImage image, std::vector<ChainEntry>* chain) {
+    chain->clear();
+    if (!HasFirmwareSignatures(image)) return "the firmware header is missing";
+    const uint32_t mainSize = ImageWord(image, kFwImageSizeOffset);
+    if (mainSize < kFwNextImageHeaderOffset + 4) return "the main image is shorter than its header";
+    if (mainSize > image.length) return "the main image is longer than the file";
+    size_t offset = ImageWord(image, kFwNextImageHeaderOffset);
+    // Each image must start behind the one before, so the walk ends within the file.
+    size_t previousStart = 0;
+    size_t previousEnd = mainSize;
+    while (offset != 0) {
+        if (offset < previousStart) return "the extended-image chain links backwards";
+        if (offset < previousEnd) {
+            return chain->empty() ? "the first extended image starts inside the main image"
+                                  : "an extended image starts inside the one before it";
+        }
+        if (offset > image.length || image.length - offset < kExtImageHeaderSize)
+            return "an extended image header lies past the end of the file";
+        const uint32_t size = ImageWord(image, offset + kExtImageSizeOffset);
+        if (size < kExtImageHeaderSize) return "an extended image is shorter than its header";
+        if (size > image.length - offset) return "an extended image runs past the end of the file";
+        chain->push_back({offset, size, ImageByte(image, offset + kExtImageTypeOffset)});
+        previousStart = offset;
+        previousEnd = offset + size;
+        offset = ImageWord(image, offset + kExtNextImageHeaderOffset);
+    }
+    return nullptr;
+}
+
+void ReportDamagedImage(const char* problem) {
+    MessageAt(kLevelError, "\t\tERROR: Firmware image is damaged: %s.\n", problem);
+}
+
+FirmwareImage ExtendedImageAt(FirmwareImage image, size_t offset) {
+    if (offset >= image.length) return {image.data, 0};
+    const size_t room = image.length - offset;
+    const size_t size = ImageWord(image, offset + kExtImageSizeOffset);
+    return {image.data + offset, size < room ? size : room};
 }
 
 size_t FindBootloaderImage(FirmwareImage image) {
@@ -91,7 +149,11 @@ size_t FindBootloaderImage(FirmwareImage image) {
 }
 
 size_t FindInitImage(FirmwareImage image) {
-    const size_t offset = FindExtendedImage(image, MPI_EXT_IMAGE_TYPE_INITIALIZATION);
+    // A type 5 image holding the common boot block shares the type but is no initialization code.
+    const size_t offset = FindInChain(image, [&](size_t at) {
+        return ImageByte(image, at + kExtImageTypeOffset) == MPI_EXT_IMAGE_TYPE_INITIALIZATION &&
+               !CarriesCommonBootBlock(image, at);
+    });
     if (!offset) {
         MessageAt(kLevelError,
                   "\tERROR: Firmware Image does not have a valid Initialization image.\n");
@@ -136,4 +198,9 @@ bool UploadImage(uint32_t handle, uint8_t imageType, uint8_t** buffer, uint32_t*
     *buffer = data;
     *length = size;
     return true;
+}
+
+bool DownloadImage(uint32_t handle, uint8_t imageType, const uint8_t* image, uint32_t length,
+                   uint16_t* iocStatus, uint32_t* iocLogInfo) {
+    return IocFirmwareDownload(handle, image, length, 0, imageType, 1, iocStatus, iocLogInfo) != 0;
 }

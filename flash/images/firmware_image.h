@@ -5,6 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
+
+#include "flash/frontend/memory.h"
 
 inline constexpr uint32_t kFwSignature0 = 0x5AEAA55A;
 inline constexpr uint32_t kFwSignature1 = 0xA55AEAA5;
@@ -102,8 +105,28 @@ uint8_t ByteChecksum(const uint8_t* data, size_t length);
 // link that loops back or leaves it.
 size_t FindExtendedImage(FirmwareImage image, uint8_t imageType);
 
-// The first bootloader (type 4) or initialization (type 5) extended image: its offset, or 0 after
-// printing the search's error line.
+// Whether the extended image at offset is the type 5 image that carries a common boot block.
+bool CarriesCommonBootBlock(FirmwareImage image, size_t offset);
+
+struct ChainEntry {
+    size_t offset;
+    uint32_t size;
+    uint8_t type;
+};
+
+// The extended images in chain order, checked to hold together: the main image covers its header
+// and lies inside the file, and each extended image lies inside the file behind the main image and
+// the image before it. Answers what is wrong, or null; the walk always ends.
+const char* ReadFirmwareChain(FirmwareImage image, std::vector<ChainEntry>* chain);
+
+// The line for an image whose bytes do not hold together.
+void ReportDamagedImage(const char* problem);
+
+// The extended image at an offset FindExtendedImage answered, cut to what the file holds.
+FirmwareImage ExtendedImageAt(FirmwareImage image, size_t offset);
+
+// The first bootloader (type 4) or initialization (type 5, not carrying a common boot block)
+// extended image: its offset, or 0 after printing the search's error line.
 size_t FindBootloaderImage(FirmwareImage image);
 size_t FindInitImage(FirmwareImage image);
 
@@ -117,3 +140,34 @@ uint16_t ReadNvdataIdentity(FirmwareImage image, uint8_t* vendorId, uint8_t* pro
 // FreeCounted.
 bool UploadImage(uint32_t handle, uint8_t imageType, uint8_t** buffer, uint32_t* length,
                  uint16_t* iocStatus, uint32_t* iocLogInfo);
+
+// Sends a whole image in one download request (offset 0, last segment).
+bool DownloadImage(uint32_t handle, uint8_t imageType, const uint8_t* image, uint32_t length,
+                   uint16_t* iocStatus, uint32_t* iocLogInfo);
+
+// Image types of firmware upload and download requests.
+inline constexpr uint8_t MPI_FW_UPLOAD_ITYPE_FW_FLASH = 1;
+inline constexpr uint8_t MPI_FW_UPLOAD_ITYPE_BIOS_FLASH = 2;
+inline constexpr uint8_t MPI_FW_UPLOAD_ITYPE_FW_BACKUP = 5;
+inline constexpr uint8_t kImageTypeOmbraFirmware = 9;
+inline constexpr uint8_t MPI_FW_UPLOAD_ITYPE_COMPLETE = 10;
+inline constexpr uint8_t MPI_FW_UPLOAD_ITYPE_COMMON_BOOT_BLOCK = 11;
+
+// One UploadImage result, released when it goes out of scope.
+class UploadedImage {
+  public:
+    UploadedImage() = default;
+    ~UploadedImage() { FreeCounted(data_); }
+    UploadedImage(const UploadedImage&) = delete;
+    UploadedImage& operator=(const UploadedImage&) = delete;
+
+    bool Upload(uint32_t handle, uint8_t imageType, uint16_t* iocStatus, uint32_t* iocLogInfo) {
+        FreeCounted(data_);
+        return UploadImage(handle, imageType, &data_, &length_, iocStatus, iocLogInfo);
+    }
+    FirmwareImage image() const { return {data_, length_}; }
+
+  private:
+    uint8_t* data_ = nullptr;
+    uint32_t length_ = 0;
+};
