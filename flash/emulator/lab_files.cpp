@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "flash/emulator/lab_text.h"
@@ -12,10 +11,15 @@
 namespace emu {
 
 bool ReadWholeFile(const std::filesystem::path& path, std::string* contents) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return false;
-    contents->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    // One read of the whole file: regions of several megabytes are read on every upload.
+    const std::streamoff size = in.tellg();
+    if (size < 0) return false;
+    contents->resize(static_cast<size_t>(size));
+    in.seekg(0);
+    in.read(contents->data(), size);
+    return in.gcount() == size && !in.bad();
 }
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view contents) {
