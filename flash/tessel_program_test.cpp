@@ -37,9 +37,11 @@ TEST_F(NoDriverTest, LimitedCommandSet) {
          kNoAdapters + "\tERROR:  Invalid command @cmds.txt\n\n" + kExitingProgram,
          1},
         {{"@"}, kNoAdapters + "\tERROR:  Invalid command @\n\n" + kExitingProgram, 1},
-        // -o runs before -concat, whatever the order given; -concat has no operation yet.
+        // -o runs before -concat, whatever the order given; an empty NVDATA text ends -concat.
         {{"-concat", "fw.bin", "nv.txt", "out.bin", "-o"},
-         kNoAdapters + "\tAdvanced Mode Set\n\n\tOperation not found: 0800000C.\n" + kUnable,
+         kNoAdapters +
+             "\tAdvanced Mode Set\n\n\tExecuting Operation: Concatenate Firmware Image\n\n" +
+             kStopped + kUnable,
          1},
     };
     for (const Case& c : cases) Expect(c);

@@ -79,7 +79,7 @@ std::string FirmwareRegion(const DefaultController& c) {
     nvdata.productId = std::string("SAS ") + Model(c).name;
     nvdata.loadStartAddress = spec.nvdataLoadStartAddress;
     spec.extendedImages.back() = imgb::NvdataImage(nvdata);
-    spec.nvdataMajorVersion = c.board.nvdataVersion >> 8;
+    spec.nvdataMajorVersion = c.board.nvdataVersion & 0xFF00;
     spec.flashLayoutFlags = 0x2 | (c.flashSize >= 0x200000 ? 0x1 : 0x0);
     return AsText(imgb::BuildFirmwareImage(spec));
 }

@@ -68,7 +68,7 @@ TEST_F(DefaultLab, FirmwareFitsTheChipAndIsWhatFactsReport) {
         const uint32_t flags = header.U32(0x14);
         EXPECT_TRUE(flags & 0x2) << "answers the flash-size inquiry";
         EXPECT_EQ((flags & 0x1) != 0, board.twoMegabyteLayout);
-        EXPECT_EQ(header.U16(0x10), board.nvdataVersion >> 8);
+        EXPECT_EQ(header.U16(0x10), board.nvdataVersion & 0xFF00);
         EXPECT_EQ(Upload(board.ioc, 5), image) << "the backup region holds the same image";
 
         std::string types;

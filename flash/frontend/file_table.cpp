@@ -1,6 +1,8 @@
 #include "flash/frontend/file_table.h"
 
+#include <stdio_ext.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -47,6 +49,15 @@ bool FileSlotWrite(int slot, uint32_t size, const void* buffer) {
     FILE* stream = SlotStream(slot);
     if (!stream) return false;
     return std::fwrite(buffer, 1, size, stream) == size && std::fflush(stream) == 0;
+}
+
+bool FileSlotTruncate(int slot) {
+    FILE* stream = SlotStream(slot);
+    if (!stream) return false;
+    // Bytes a failed write left in the buffer would otherwise reach the file at close.
+    __fpurge(stream);
+    clearerr(stream);
+    return ftruncate(fileno(stream), 0) == 0 && std::fseek(stream, 0, SEEK_SET) == 0;
 }
 
 void FileSlotClose(int slot) {

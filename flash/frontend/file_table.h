@@ -11,4 +11,6 @@ void FileTableInit();
 int FileSlotOpen(const char* path, const char* mode, uint32_t* size);
 bool FileSlotRead(int slot, uint32_t size, void* buffer);
 bool FileSlotWrite(int slot, uint32_t size, const void* buffer);
+// Empties the file, dropping anything still buffered: a failed write leaves no partial file.
+bool FileSlotTruncate(int slot);
 void FileSlotClose(int slot);

@@ -7,6 +7,7 @@
 #include "flash/frontend/mode_commands.h"
 #include "flash/frontend/option_table.h"
 #include "flash/images/bios_flash.h"
+#include "flash/images/concat_command.h"
 #include "flash/images/firmware_downgrade.h"
 #include "flash/images/flash_firmware.h"
 #include "flash/images/ombra_flash.h"
@@ -43,6 +44,7 @@ constexpr OperationEntry kAdvancedTable[] = {
     {cmd::kDebug, DebugCommand},
     {cmd::kHelp, HelpCommand},
     {cmd::kVersion, VersionCommand},
+    {cmd::kConcat, ConcatenateCommand},
     {cmd::kResetAll, ResetAllCommand},
     {cmd::kFlashFirmware, FlashFirmwareCommand},
     {cmd::kFlashDownlevel, FlashFirmwareDowngrade},

@@ -141,7 +141,7 @@ bool StandardFirmwareSpec(uint16_t deviceId, uint8_t pciRevision, uint32_t fwVer
     spec->productId = MakeProductId(kProtocolSas, kKindIt, model->family);
     spec->fwVersion = fwVersion;
     spec->seqCodeVersion = seqCode;
-    spec->nvdataMajorVersion = 0x2D;
+    spec->nvdataMajorVersion = 0x2D00;
     spec->flashLayoutFlags = 0x2;
     spec->nvdataLoadStartAddress = kNvdataLoadAddress;
     spec->mainImageSize = 0x4000;

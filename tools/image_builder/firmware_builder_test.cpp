@@ -37,7 +37,7 @@ imgb::FirmwareSpec SampleSpec() {
     spec.productId = 0x2204;
     spec.fwVersion = 0x01200304;
     spec.seqCodeVersion = 0x040EB1;
-    spec.nvdataMajorVersion = 0x2D;
+    spec.nvdataMajorVersion = 0x2D00;
     spec.flashLayoutFlags = 0x3;
     spec.nvdataLoadStartAddress = 0x00ABC000;
     spec.mainImageSize = 0x1001;  // not a whole word
@@ -58,7 +58,7 @@ TEST(FirmwareBuilder, HeaderFieldsSitWhereTheProgramReadsThem) {
     EXPECT_EQ(reader.U32(kFwSignature0Offset), kFwSignature0);
     EXPECT_EQ(reader.U32(kFwSignature1Offset), kFwSignature1);
     EXPECT_EQ(reader.U32(kFwSignature2Offset), kFwSignature2);
-    EXPECT_EQ(reader.U16(kFwNvdataMajorVersionOffset), 0x2D);
+    EXPECT_EQ(reader.U16(kFwNvdataMajorVersionOffset), 0x2D00);
     EXPECT_EQ(reader.U32(kFwFlashLayoutFlagsOffset), kFlashLayout2Mb | kFlashAnswersSizeInquiry);
     EXPECT_EQ(reader.U16(kFwProductIdOffset), 0x2204);
     EXPECT_EQ(reader.U32(kFwVersionOffset), 0x01200304u);

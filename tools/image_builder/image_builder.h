@@ -107,7 +107,7 @@ struct FirmwareSpec {
     uint16_t productId = 0x2202;
     uint32_t fwVersion = 0x01200000;
     uint32_t seqCodeVersion = 0x0420B0;
-    uint16_t nvdataMajorVersion = 0x2D;  // the word at 0x10
+    uint16_t nvdataMajorVersion = 0x2D00;  // the word at 0x10: the NVDATA major in its high byte
     uint32_t flashLayoutFlags = 0x2;     // bit 0: 2 MB layout; bit 1: answers flash-size inquiry
     uint32_t nvdataLoadStartAddress = 0;
     size_t mainImageSize = 0x1000;  // header included; at least 0xB8, rounded up to whole words

@@ -239,7 +239,7 @@ int RunFirmware(const char* name, int argc, char** argv) {
         {"nvdata", nullptr, "put the NVDATA image here in the chain (default: last)", placeNvdata},
         {"no-nvdata", nullptr, "leave the NVDATA image out", Flag(&noNvdata)},
         {"nvdata-version", "X", "NVDATA version word (default 0x2d03)", Number(&nvdata.version)},
-        {"nvdata-major", "X", "NvdataMajorVersion at 0x10 (default: high byte of the version)",
+        {"nvdata-major", "X", "NvdataMajorVersion at 0x10 (default: the version, low byte 0)",
          [&](std::string_view t) {
              haveNvdataMajor = true;
              return Number(&nvdataMajor)(t);
@@ -322,7 +322,7 @@ int RunFirmware(const char* name, int argc, char** argv) {
     spec.fwVersion = version;
     spec.seqCodeVersion = seqCode;
     spec.nvdataMajorVersion =
-        haveNvdataMajor ? nvdataMajor : static_cast<uint16_t>(nvdata.version >> 8);
+        haveNvdataMajor ? nvdataMajor : static_cast<uint16_t>(nvdata.version & 0xFF00);
     spec.flashLayoutFlags = (flash2Mb ? 0x1u : 0u) | (noSizeInquiry ? 0u : 0x2u);
     spec.nvdataLoadStartAddress = nvdataLoad;
     spec.mainImageSize = mainSize;

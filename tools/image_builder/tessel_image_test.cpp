@@ -37,7 +37,7 @@ TEST(TesselImage, FirmwareFromOptionsCarriesEveryField) {
     EXPECT_EQ(reader.U32(kFwVersionOffset), 0x01200000u);
     EXPECT_EQ(reader.U32(kFwSeqCodeVersionOffset), uint32_t{kChipCodeT4x0E} << 8 | 0xB1);
     EXPECT_EQ(reader.U32(kFwFlashLayoutFlagsOffset), kFlashLayout2Mb | kFlashAnswersSizeInquiry);
-    EXPECT_EQ(reader.U16(kFwNvdataMajorVersionOffset), 0x2D);
+    EXPECT_EQ(reader.U16(kFwNvdataMajorVersionOffset), 0x2D00);
     EXPECT_EQ(reader.U32(kFwImageSizeOffset), 0x40000u);
     size_t bootloader = reader.U32(kFwNextImageHeaderOffset);
     EXPECT_EQ(bootloader, 0x40000u);
