@@ -147,8 +147,13 @@ TEST_F(DefaultLabTest, ClassOrderAndStopOnFailure) {
     const Case cases[] = {
         // -o first, then the implicit -c 1, then class 4, then the listing.
         {{"-listsasadd", "-o", "-e", "3"},
-         "\tAdvanced Mode Set\n\n" + Selected("T420E(B1)") + NotFound("04000014") +
-             "\tThe SAS Address for the controller is: 5000abc-0-0000-0100\n\n" + kFinished,
+         "\tAdvanced Mode Set\n\n" + Selected("T420E(B1)") +
+             "\tExecuting Operation: Erase Flash\n\n"
+             "\t\tThere will be a slight pause while the\n\t\tPersistent Pages are erased.\n\n"
+             "\t\tErase Flash Command not Supported on this platform.\n\n"
+             "\tDue to Exception Command not Executed. IOCStatus=0x1, IOCLogInfo=0x0\n"
+             "\tThe SAS Address for the controller is: 5000abc-0-0000-0100\n\n" +
+             kFinished,
          0},
         {{"-e", "3"}, Selected("T420E(B1)") + NotFound("04000014") + kUnable, 1},
         // The adapter choice runs before the flash, whatever the order given.

@@ -1,7 +1,10 @@
-// Which command has a handler in which table. Commands whose operations are not built yet have
-// no row, and the dispatcher answers "Operation not found" for them.
+// Which command has a handler in which table. A command without a row in the current table (an
+// advanced command without -o) is answered with "Operation not found".
 #include "flash/adapters/listings.h"
+#include "flash/adapters/manufacturing.h"
+#include "flash/adapters/reset_erase.h"
 #include "flash/adapters/selection.h"
+#include "flash/adapters/self_tests.h"
 #include "flash/frontend/all_adapters.h"
 #include "flash/frontend/dispatcher.h"
 #include "flash/frontend/mode_commands.h"
@@ -11,6 +14,8 @@
 #include "flash/images/firmware_downgrade.h"
 #include "flash/images/flash_firmware.h"
 #include "flash/images/ombra_flash.h"
+#include "flash/images/uploads.h"
+#include "flash/images/vpd_commands.h"
 
 namespace {
 
@@ -32,6 +37,8 @@ constexpr OperationEntry kNormalTable[] = {
     {cmd::kBiosAll, BiosAllCommand},
     {cmd::kList, ListCommand},
     {cmd::kListAll, ListAllCommand},
+    {cmd::kUploadFirmware, UploadFirmwareCommand},
+    {cmd::kUploadBios, UploadBiosCommand},
 };
 
 constexpr OperationEntry kAdvancedTable[] = {
@@ -58,6 +65,27 @@ constexpr OperationEntry kAdvancedTable[] = {
     {cmd::kListSasAddress, ListSasAddressCommand},
     {cmd::kDetectFirmware, DetectFirmwareCommand},
     {cmd::kDetectBios, DetectBiosCommand},
+    {cmd::kReset, ResetCommand},
+    {cmd::kErase, EraseCommand},
+    {cmd::kClearPersistent, ClearPersistentCommand},
+    {cmd::kTestFirmware, TestFirmwareVersionCommand},
+    {cmd::kTestBios, TestBiosVersionCommand},
+    {cmd::kTestProductId, TestProductIdCommand},
+    {cmd::kTestLinkStatus, TestLinkStateCommand},
+    {cmd::kTestLinkAll, TestLinkStateAllCommand},
+    {cmd::kScanChar, ScanCharCommand},
+    {cmd::kSasAddress, SasAddressCommand},
+    {cmd::kSasAddressHigh, SasAddressHiCommand},
+    {cmd::kAssembly, AssemblyCommand},
+    {cmd::kTracer, TracerCommand},
+    {cmd::kVpd, VpdCommand},
+    {cmd::kShowVpd, ShowVpdCommand},
+    {cmd::kUploadFirmware, UploadFirmwareCommand},
+    {cmd::kUploadBios, UploadBiosCommand},
+    {cmd::kUploadNvdata, UploadNvdataCommand},
+    {cmd::kUploadBackup, UploadBackupCommand},
+    {cmd::kUploadFlash, UploadFullFlashCommand},
+    {cmd::kUploadOmbra, UploadOmbraCommand},
 };
 
 }  // namespace
