@@ -8,7 +8,8 @@ packages=(
     googletest libgtest-dev libgmock-dev
     ncurses-bin
     ipxe-qemu
-    g++-mingw-w64-x86-64 libz-mingw-w64-dev wine64 xvfb
+    g++-mingw-w64-x86-64 libz-mingw-w64-dev zlib1g-dev wine64 xvfb
+    python3
 )
 
 missing=()

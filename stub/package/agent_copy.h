@@ -1,0 +1,12 @@
+// The auto-update agent copy: the stub image and header blocks of the first disk, with the
+// recorded trailer end cleared and a trailer that says IsAgent, so the copy finds its own trailer
+// at its end and carries no entries.
+#pragma once
+
+#include <cstdint>
+
+#include "stub/package/extract_target.h"
+#include "stub/package/package_trailer.h"
+
+bool WriteAgentCopy(FileReader& firstDisk, const PackageTrailer& trailer, uint64_t firstEntryOffset,
+                    OutputFile& out, ExtractObserver& observer);
