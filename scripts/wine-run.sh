@@ -10,6 +10,21 @@ program=${1:?program}
 build_dir=$(cd "$(dirname "$program")/.." && pwd)
 template=${KIT_WINE_TEMPLATE:-$build_dir/wine-template}
 export WINEDEBUG=${WINEDEBUG:--all}
+
+# Programs that open windows get a display of their own (KIT_XVFB=1) unless one is given.
+if [ "${KIT_XVFB:-0}" = 1 ] && [ -z "${DISPLAY:-}" ]; then
+    display_file=$(mktemp)
+    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$display_file" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.05; done
+    export DISPLAY=:$(head -n1 "$display_file")
+    rm -f "$display_file"
+    "$0" "$@"
+    status=$?
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    exit $status
+fi
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 (

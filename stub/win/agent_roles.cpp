@@ -1,0 +1,65 @@
+#include "stub/win/agent_roles.h"
+
+#include <string>
+
+#include "stub/win/stub_process.h"
+#include "stub/win/trace.h"
+
+namespace {
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool SameNameNoCase(const std::string& a, const std::string& b) {
+    return lstrcmpiA(Trimmed(a).c_str(), Trimmed(b).c_str()) == 0;
+}
+
+std::string AgentExeName() {
+    const StubProcess& stub = Stub();
+    return stub.ownInfo ? std::string(FileNamePart(stub.ownInfo->AgentExeName())) : std::string();
+}
+
+void NotInThisBuild(const char* what) {
+    TraceLine(std::to_string(GetCurrentProcessId()) + " " + what + ": not available in this build");
+}
+
+}  // namespace
+
+bool IsPlainAgent() {
+    return Stub().agentMode && SameNameNoCase(StubFileName(), AgentExeName());
+}
+
+bool IsXAgent() {
+    return Stub().agentMode && SameNameNoCase(StubFileName(), "X_" + AgentExeName());
+}
+
+bool XAgentIsRunning() {
+    std::string name = AgentExeName();
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos) name.resize(dot);
+    return FindWindowA((".AutoUpdate.X_" + name).c_str(), nullptr) != nullptr;
+}
+
+void AgentLog(const std::string&) {}
+void CreateAndRun_X_Exe() {
+    NotInThisBuild("CreateAndRun_X_Exe");
+}
+void HandleParamOK(bool) {
+    NotInThisBuild("HandleParamOK");
+}
+void ReadTestModeSettings() {
+    NotInThisBuild("CheckTestMode");
+}
+void SetAgentInitialDelay(long long) {}
+void AgentCycleTick() {}
+LRESULT AgentControlMessage(HWND, UINT, WPARAM, LPARAM) {
+    return 0;
+}
+void PostToPeer(WPARAM, LPARAM) {}
+void RunWebInstall(const std::string&) {
+    NotInThisBuild("WebInstall");
+}
+void ReleaseDownloadLibrary() {}

@@ -1,0 +1,36 @@
+// The roles an installed auto-update agent copy plays and the hooks the run sequence calls for
+// them. The role tests are complete; the agent's start-up, control messages and update cycle and
+// the web-install branch are the next piece of work and answer here as "not available".
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Agent mode and the own file name equal to AgentExeName.
+bool IsPlainAgent();
+// Agent mode and the own file name equal to "X_" + AgentExeName.
+bool IsXAgent();
+// A window of class ".AutoUpdate.X_" + AgentExeName without its last extension exists.
+bool XAgentIsRunning();
+
+// A line of the agent log, written only in agent mode with AgentLog set.
+void AgentLog(const std::string& line);
+// Plain agent: make and start the X_ copy.
+void CreateAndRun_X_Exe();
+// Plain agent: forward the command line's requests to the running X_ agent.
+void HandleParamOK(bool xAgentWasRunning);
+// X_ agent: the registry's test-mode settings.
+void ReadTestModeSettings();
+// The agent cycle's initial counter ("/SleepX=", stored negated).
+void SetAgentInitialDelay(long long counter);
+// One timer tick of the agent's update cycle.
+void AgentCycleTick();
+// The control messages wm_ShutDown (1123), wm_LocalMsg (1124) and wm_AgentMsg (1125).
+LRESULT AgentControlMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Sends a code to the registered peer window, if any.
+void PostToPeer(WPARAM code, LPARAM value);
+// The web-install branch of the run step: fetch the package, then extract and run it.
+void RunWebInstall(const std::string& agentName);
+// Releases the library the download code holds.
+void ReleaseDownloadLibrary();
