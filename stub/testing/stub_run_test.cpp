@@ -2,6 +2,7 @@
 // under Windows with a temporary directory of their own.
 #include <gtest/gtest.h>
 
+#include "stub/package/block_walk.h"
 #include "stub/package/package_trailer.h"
 #include "stub/testing/stub_test_support.h"
 
@@ -234,6 +235,54 @@ TEST_F(StubRunTest, PackagesOfTheBuilderAndOfAnIndependentZlibUserUnpackIdentica
                 << "differs, expected " << expected.size() << " bytes";
         }
     }
+}
+
+// An installer that leaves an auto-update agent behind writes a copy of the stub with the header
+// blocks and a trailer saying IsAgent, but none of the entries.
+TEST_F(StubRunTest, AgentCopyCarriesTheStubAndHeadersButNoEntries) {
+    Manifest manifest = EngineManifest();
+    manifest.makeAgentCopy = 1;
+    manifest.agentExe = "tools\\UpdateAgent.exe";
+    AddDataEntry(manifest, sandbox_, "big.bin", std::string(100000, 'b'));
+    const std::string setup = Build(manifest);
+    Environment environment = StubEnvironment(sandbox_);
+    environment.push_back({"WYVERN_ENGINE_COPY_TO", sandbox_.Path("copied")});
+    StubProcessRun stub(setup, "", environment);
+    DWORD code = 0;
+    ASSERT_TRUE(stub.Wait(kRunTimeout, code));
+
+    const std::string agent = ReadFileBytes(sandbox_.Path("copied\\UpdateAgent.exe"));
+    const std::string stubImage = ReadFileBytes(BinProgram("WyvernStub.exe"));
+    ASSERT_GT(agent.size(), stubImage.size());
+    EXPECT_TRUE(agent.compare(0, 248, stubImage, 0, 248) == 0);
+    EXPECT_EQ(agent.substr(248, 8), std::string(8, '\0'));
+    MemoryFileReader file(agent);
+    const TrailerPlace place = ReadTrailer(file);
+    ASSERT_TRUE(place.ok());
+    EXPECT_EQ(place.trailerEnd, agent.size());
+    EXPECT_EQ(place.trailer.isAgent, 1);
+    EXPECT_EQ(place.trailer.trailerLength, kTrailerSize);
+    EXPECT_EQ(place.trailer.packageStart, stubImage.size());
+    // Only the language and update blocks lie between the stub image and the trailer.
+    BlockWalker walker(file, place, place.trailer.headerBlockCount);
+    BlockRef block;
+    unsigned blocks = 0;
+    while (walker.Next(block)) ++blocks;
+    EXPECT_EQ(walker.error(), BlockError::kNone);
+    EXPECT_EQ(blocks, 2u);
+    EXPECT_EQ(walker.position(), place.trailerStart);
+}
+
+// A library planted beside a downloaded stub under the name of one it preloads is never loaded.
+TEST_F(StubRunTest, LibraryPlantedBesideTheStubIsNotLoaded) {
+    const std::string setup = Build(EngineManifest());
+    ASSERT_TRUE(CopyFileA((BinDirectory() + "\\planted\\MSLS31.dll").c_str(),
+                          sandbox_.Path("MSLS31.dll").c_str(), FALSE));
+    StubProcessRun stub(setup, "", StubEnvironment(sandbox_));
+    DWORD code = 0;
+    ASSERT_TRUE(stub.Wait(kRunTimeout, code));
+    EXPECT_TRUE(sandbox_.Exists("record.txt"));
+    EXPECT_FALSE(sandbox_.Exists("MSLS31.loaded"));
 }
 
 }  // namespace
