@@ -1,6 +1,6 @@
 #include "jobrunner/win/agent_service.h"
 
-#include "jobrunner/win/handles.h"
+#include "common/win_handles.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "jobrunner/win/handles.h"
+#include "common/win_handles.h"
 
 std::optional<std::string> EnvironmentValue(const std::string& name) {
     const DWORD needed = GetEnvironmentVariableA(name.c_str(), nullptr, 0);

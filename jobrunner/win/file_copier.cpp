@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "jobrunner/markers.h"
-#include "jobrunner/win/handles.h"
+#include "common/win_handles.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "jobrunner/win/handles.h"
+#include "common/win_handles.h"
 
 class JobFile {
   public:

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "jobrunner/win/handles.h"
+#include "common/win_handles.h"
 
 class LogFile {
   public:

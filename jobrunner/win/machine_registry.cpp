@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "jobrunner/win/handles.h"
+#include "common/win_handles.h"
 
 bool IsPreinstallationEnvironment() {
     RegistryKey key;

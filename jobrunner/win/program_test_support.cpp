@@ -8,7 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "jobrunner/win/handles.h"
+#include "common/win_handles.h"
 
 namespace {
 

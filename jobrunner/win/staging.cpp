@@ -6,7 +6,7 @@
 #include "jobrunner/result_codes.h"
 #include "jobrunner/text_format.h"
 #include "jobrunner/win/file_copier.h"
-#include "jobrunner/win/handles.h"
+#include "common/win_handles.h"
 
 uint32_t ListJobFiles(BasicParameters& params, bool autonomic, JobHost& host) {
     const uint32_t cannotList = autonomic ? kAutonomicStepFailed : kResultParametersMissing;

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "stub/win/file_handles.h"
+#include "common/win_handles.h"
 #include "stub/win/pump.h"
 #include "stub/win/temp_dirs.h"
 #include "stub/win/win_files.h"
@@ -68,7 +68,7 @@ UINT QueryCancelAutoPlayMessage() {
 }
 
 bool ReadForcePrompt() {
-    ScopedKey key;
+    RegistryKey key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Marrowind\\Wyvern\\SpanDisk", 0, KEY_READ,
                       key.out()) != ERROR_SUCCESS)
         return false;

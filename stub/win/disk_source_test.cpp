@@ -110,7 +110,7 @@ TEST(ReadForcePrompt, OnlyTheStringOneCounts) {
     RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
     EXPECT_FALSE(ReadForcePrompt());
 
-    ScopedKey key;
+    RegistryKey key;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                               key.out(), nullptr),
               ERROR_SUCCESS);

@@ -77,7 +77,7 @@ AltTemp& Alt() {
 void RemoveContent(const std::string& directory, bool clearAttributes) {
     std::vector<std::string> subdirectories;
     WIN32_FIND_DATAA entry;
-    ScopedFind find(FindFirstFileA((directory + "\\*.*").c_str(), &entry));
+    FindHandle find(FindFirstFileA((directory + "\\*.*").c_str(), &entry));
     if (!find) return;
     do {
         const std::string name = entry.cFileName;
@@ -253,13 +253,13 @@ bool EjectMedia(const std::string& path) {
     if (GetDriveTypeA(DriveRoot(path).c_str()) != DRIVE_CDROM) return false;
     const std::string device = std::string("\\\\.\\") + Upper(path[0]) + ":";
     const auto open = [&](DWORD access) {
-        return ScopedFile(CreateFileA(device.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_EXISTING, 0, nullptr));
+        return UniqueHandle(CreateFileA(device.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
     };
-    const auto handleText = [](const ScopedFile& file) {
+    const auto handleText = [](const UniqueHandle& file) {
         return std::to_string(reinterpret_cast<intptr_t>(file.get()));
     };
-    ScopedFile drive = open(GENERIC_READ | GENERIC_WRITE);
+    UniqueHandle drive = open(GENERIC_READ | GENERIC_WRITE);
     TraceLine("EjectCD-2: " + device + " " + handleText(drive));
     if (!drive) {
         drive = open(GENERIC_READ);

@@ -25,10 +25,10 @@ size_t WriteSome(HANDLE file, const uint8_t* data, size_t size) {
     return done;
 }
 
-ScopedFile OpenForWriting(const std::string& path, bool append) {
-    ScopedFile file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+UniqueHandle OpenForWriting(const std::string& path, bool append) {
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file && append) {
         LARGE_INTEGER zero{};
         if (!SetFilePointerEx(file.get(), zero, nullptr, FILE_END)) {
@@ -71,8 +71,8 @@ class TargetFile : public OutputFile {
 }  // namespace
 
 std::unique_ptr<Win32FileReader> Win32FileReader::Open(const std::string& path) {
-    ScopedFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return nullptr;
     return std::unique_ptr<Win32FileReader>(new Win32FileReader(std::move(file)));
 }
@@ -100,7 +100,7 @@ size_t Win32FileReader::ReadAt(uint64_t offset, void* out, size_t count) {
 }
 
 std::unique_ptr<Win32OutputFile> Win32OutputFile::Open(const std::string& path, bool append) {
-    ScopedFile file = OpenForWriting(path, append);
+    UniqueHandle file = OpenForWriting(path, append);
     if (!file) return nullptr;
     return std::unique_ptr<Win32OutputFile>(new Win32OutputFile(std::move(file)));
 }
@@ -122,7 +122,7 @@ bool Win32OutputFile::Finish(uint32_t dosStamp) {
 
 bool WriteFileData(const std::string& path, const void* data, size_t size, uint32_t dosStamp,
                    bool append, const WriteProgress& progress) {
-    ScopedFile file = OpenForWriting(path, append);
+    UniqueHandle file = OpenForWriting(path, append);
     if (!file) return false;
     const auto* bytes = static_cast<const uint8_t*>(data);
     size_t written = 0;

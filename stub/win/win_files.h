@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "common/win_handles.h"
 #include "stub/package/extract_target.h"
-#include "stub/win/file_handles.h"
 
 class Win32FileReader : public FileReader {
   public:
@@ -21,8 +21,8 @@ class Win32FileReader : public FileReader {
     size_t ReadAt(uint64_t offset, void* out, size_t count) override;
 
   private:
-    explicit Win32FileReader(ScopedFile file) : file_(std::move(file)) {}
-    ScopedFile file_;
+    explicit Win32FileReader(UniqueHandle file) : file_(std::move(file)) {}
+    UniqueHandle file_;
 };
 
 // An entry's file while its slices arrive.
@@ -37,8 +37,8 @@ class Win32OutputFile : public OutputFile {
     DWORD error() const { return error_; }
 
   private:
-    explicit Win32OutputFile(ScopedFile file) : file_(std::move(file)) {}
-    ScopedFile file_;
+    explicit Win32OutputFile(UniqueHandle file) : file_(std::move(file)) {}
+    UniqueHandle file_;
     DWORD error_ = 0;
 };
 

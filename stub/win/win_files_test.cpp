@@ -119,9 +119,9 @@ TEST(Win32FileReader, ReadsAtPositionsWhileAnotherHandleWrites) {
     Sandbox box;
     const std::string data = Noise(200000, 3);
     box.Write("disk.bin", data);
-    ScopedFile writer(CreateFileA(box.Path("disk.bin").c_str(), GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle writer(CreateFileA(box.Path("disk.bin").c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(writer);
     auto reader = Win32FileReader::Open(box.Path("disk.bin"));
     ASSERT_TRUE(reader);

@@ -1,4 +1,5 @@
-// Owners for every Win32 handle the runner holds: each is closed exactly once, on every path.
+// Owners for the Win32 handles the Windows programs hold: each is closed exactly once, on every
+// path.
 #pragma once
 
 #include <windows.h>
@@ -26,9 +27,12 @@ class Owned {
         value_ = Traits::Invalid();
         return value;
     }
-    void reset(Type value = Traits::Invalid()) {
-        if (Traits::Valid(value_)) Traits::Close(value_);
+    // False when closing failed (a file's last buffered write can fail here).
+    bool reset(Type value = Traits::Invalid()) {
+        bool closed = true;
+        if (Traits::Valid(value_)) closed = Traits::Close(value_);
         value_ = value;
+        return closed;
     }
     // For calls that hand the handle back through a pointer.
     Type* out() {
@@ -44,35 +48,35 @@ struct KernelHandleTraits {
     using Type = HANDLE;
     static Type Invalid() { return nullptr; }
     static bool Valid(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Close(Type h) { CloseHandle(h); }
+    static bool Close(Type h) { return CloseHandle(h) != 0; }
 };
 
 struct FindHandleTraits {
     using Type = HANDLE;
     static Type Invalid() { return INVALID_HANDLE_VALUE; }
     static bool Valid(Type h) { return h != INVALID_HANDLE_VALUE; }
-    static void Close(Type h) { FindClose(h); }
+    static bool Close(Type h) { return FindClose(h) != 0; }
 };
 
 struct ServiceHandleTraits {
     using Type = SC_HANDLE;
     static Type Invalid() { return nullptr; }
     static bool Valid(Type h) { return h != nullptr; }
-    static void Close(Type h) { CloseServiceHandle(h); }
+    static bool Close(Type h) { return CloseServiceHandle(h) != 0; }
 };
 
 struct RegistryKeyTraits {
     using Type = HKEY;
     static Type Invalid() { return nullptr; }
     static bool Valid(Type h) { return h != nullptr; }
-    static void Close(Type h) { RegCloseKey(h); }
+    static bool Close(Type h) { return RegCloseKey(h) == ERROR_SUCCESS; }
 };
 
 struct MappedViewTraits {
     using Type = void*;
     static Type Invalid() { return nullptr; }
     static bool Valid(Type p) { return p != nullptr; }
-    static void Close(Type p) { UnmapViewOfFile(p); }
+    static bool Close(Type p) { return UnmapViewOfFile(p) != 0; }
 };
 
 using UniqueHandle = Owned<KernelHandleTraits>;  // files, mappings, processes, tokens
