@@ -285,4 +285,34 @@ TEST_F(StubRunTest, LibraryPlantedBesideTheStubIsNotLoaded) {
     EXPECT_FALSE(sandbox_.Exists("MSLS31.loaded"));
 }
 
+// A signature after the trailer (found through the trailer end the builder records in the stub's
+// DOS area) and a third header block do not disturb a run.
+TEST_F(StubRunTest, SignedPackagesAndWebHeadersRun) {
+    struct Case {
+        const char* name;
+        uint64_t signatureSize;
+        bool web;
+    };
+    for (const Case& c :
+         {Case{"signed", 6000, false}, Case{"web-header", 0, true}, Case{"both", 512, true}}) {
+        SCOPED_TRACE(c.name);
+        Sandbox box;
+        Manifest manifest = EngineManifest();
+        manifest.signatureSize = c.signatureSize;
+        manifest.hasWeb = c.web;
+        manifest.packageUrl = "http://updates.example/";
+        manifest.packageFile = "package.bin";
+        AddDataEntry(manifest, box, "notes.txt", "notes");
+        const std::string setup = box.Path("setup.exe");
+        BuildStubPackage(manifest, setup);
+        Environment environment = StubEnvironment(box);
+        environment.push_back({"WYVERN_ENGINE_EXIT", "12"});
+        StubProcessRun stub(setup, "", environment);
+        DWORD code = 0;
+        ASSERT_TRUE(stub.Wait(kRunTimeout, code));
+        EXPECT_EQ(code, 12u);
+        EXPECT_TRUE(box.Exists("record.txt"));
+    }
+}
+
 }  // namespace
