@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "jobrunner/markers.h"
 #include "common/win_handles.h"
+#include "jobrunner/markers.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "jobrunner/win/machine_restart.h"
 
-#include "jobrunner/text_format.h"
 #include "common/win_handles.h"
+#include "jobrunner/text_format.h"
 
 namespace {
 

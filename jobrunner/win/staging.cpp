@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <new>
 
+#include "common/win_handles.h"
 #include "jobrunner/result_codes.h"
 #include "jobrunner/text_format.h"
 #include "jobrunner/win/file_copier.h"
-#include "common/win_handles.h"
 
 uint32_t ListJobFiles(BasicParameters& params, bool autonomic, JobHost& host) {
     const uint32_t cannotList = autonomic ? kAutonomicStepFailed : kResultParametersMissing;
