@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -20,40 +21,9 @@
 #include "stub/package/entry_header.h"
 #include "stub/package/extract_package.h"
 #include "stub/package/package_trailer.h"
+#include "tools/package_builder/stdio_files.h"
 
 namespace {
-
-int Seek(std::FILE* file, uint64_t offset) {
-#ifdef _WIN32
-    return _fseeki64(file, static_cast<long long>(offset), SEEK_SET);
-#else
-    return fseeko(file, static_cast<off_t>(offset), SEEK_SET);
-#endif
-}
-
-class PackageFile : public FileReader {
-  public:
-    explicit PackageFile(const std::string& path) {
-        std::error_code ec;
-        size_ = std::filesystem::file_size(path, ec);
-        if (!ec) file_ = std::fopen(path.c_str(), "rb");
-    }
-    ~PackageFile() override {
-        if (file_) std::fclose(file_);
-    }
-    PackageFile(const PackageFile&) = delete;
-    PackageFile& operator=(const PackageFile&) = delete;
-    bool ok() const { return file_ != nullptr; }
-    uint64_t Size() override { return size_; }
-    size_t ReadAt(uint64_t offset, void* out, size_t count) override {
-        if (offset >= size_ || Seek(file_, offset) != 0) return 0;
-        return std::fread(out, 1, count, file_);
-    }
-
-  private:
-    std::FILE* file_ = nullptr;
-    uint64_t size_ = 0;
-};
 
 struct Totals {
     uint64_t files = 0;
@@ -170,9 +140,9 @@ int main(int argc, char** argv) {
     const std::string directory = argv[2];
     const auto start = std::chrono::steady_clock::now();
 
-    PackageFile file(argv[1]);
-    const TrailerPlace place = file.ok() ? ReadTrailer(file) : TrailerPlace{};
-    if (!file.ok() || !place.ok() || !place.trailer.HasMagic() || place.trailer.Flag(kMoreDisks)) {
+    const std::unique_ptr<StdioFileReader> package = StdioFileReader::Open(argv[1]);
+    const TrailerPlace place = package ? ReadTrailer(*package) : TrailerPlace{};
+    if (!package || !place.ok() || !place.trailer.HasMagic() || place.trailer.Flag(kMoreDisks)) {
         std::fprintf(stderr, "wyvern_measure_inflate: %s: no single-file package\n", argv[1]);
         return 1;
     }
@@ -183,13 +153,13 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> in(kExtractSlice);
     std::vector<uint8_t> outBuffer(kExtractSlice);
     Totals totals;
-    BlockWalker walker(file, place, place.trailer.headerBlockCount);
+    BlockWalker walker(*package, place, place.trailer.headerBlockCount);
     BlockRef block;
     while (walker.Next(block)) {
         if (block.header) continue;
         PayloadFile out(directory, totals);
-        const bool moved = block.compressed ? InflateBlock(file, block, in, outBuffer, out)
-                                            : CopyBlock(file, block, in, out);
+        const bool moved = block.compressed ? InflateBlock(*package, block, in, outBuffer, out)
+                                            : CopyBlock(*package, block, in, out);
         if (!moved || !out.Finish()) {
             std::fprintf(stderr, "wyvern_measure_inflate: entry at %llu not extracted\n",
                          static_cast<unsigned long long>(block.dataOffset));
