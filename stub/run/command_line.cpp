@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "stub/package/tg_file_info.h"
 #include "stub/run/text_search.h"
 
 namespace {
@@ -21,7 +22,7 @@ size_t EndOfProgramToken(std::string_view raw, std::string_view name) {
 }  // namespace
 
 std::string ParameterText(std::string_view rawCommandLine, std::string_view stubPath) {
-    size_t end = EndOfProgramToken(rawCommandLine, FileNameOf(stubPath));
+    size_t end = EndOfProgramToken(rawCommandLine, FileNamePart(stubPath));
     if (end == std::string_view::npos) end = EndOfProgramToken(rawCommandLine, stubPath);
     if (end == std::string_view::npos) end = 0;
     std::string_view rest = rawCommandLine.substr(end);

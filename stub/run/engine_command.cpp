@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "stub/package/tg_file_info.h"
 #include "stub/run/text_search.h"
 
 std::string EngineCommand(const EngineCommandInput& input) {
@@ -59,7 +60,7 @@ std::string DeleteScriptText(std::string_view stubPath, std::string_view scriptP
 
 std::string WindowClassName(std::string_view stubPath, bool agentMode) {
     if (!agentMode) return std::string(stubPath);
-    std::string_view name = FileNameOf(stubPath);
+    std::string_view name = FileNamePart(stubPath);
     const size_t dot = name.rfind('.');
     if (dot != std::string_view::npos) name = name.substr(0, dot);
     return ".AutoUpdate." + std::string(name);

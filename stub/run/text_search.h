@@ -9,5 +9,3 @@
 size_t FindNoCase(std::string_view text, std::string_view needle, size_t from = 0);
 // `text` without leading and trailing characters at or below a space (control characters too).
 std::string_view TrimBlanks(std::string_view text);
-// The last path component: what follows the last backslash or slash.
-std::string_view FileNameOf(std::string_view path);

@@ -2,19 +2,14 @@
 
 #include <string>
 
+#include "stub/run/text_search.h"
 #include "stub/win/stub_process.h"
 #include "stub/win/trace.h"
 
 namespace {
 
-std::string Trimmed(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 bool SameNameNoCase(const std::string& a, const std::string& b) {
-    return lstrcmpiA(Trimmed(a).c_str(), Trimmed(b).c_str()) == 0;
+    return lstrcmpiA(std::string(TrimBlanks(a)).c_str(), std::string(TrimBlanks(b)).c_str()) == 0;
 }
 
 std::string AgentExeName() {
