@@ -70,14 +70,26 @@ std::string Marks(std::string_view text, std::initializer_list<std::pair<size_t,
 }
 
 // The user for the next box of this process: starts looking at once, answers with `answer`
-// ("y", "enter", "tab+enter", ...) and saves screenshots/msgbox-<kind>.png.
+// ("y", "enter", "tab+enter", ...) and saves screenshots/msgbox-<kind>.png. Returns once the
+// user's thread has made its first window call: under Wine, that call deadlocks now and then
+// when it runs while the test thread opens its first box.
 std::future<Seen> AnswerNextBox(const std::string& answer, const std::string& kind) {
-    return std::async(std::launch::async, [answer, kind] {
+    std::promise<void> looking;
+    std::future<void> started = looking.get_future();
+    auto user = std::async(std::launch::async, [answer, kind, &looking] {
         Seen seen;
         Answer parsed;
-        if (!ParseAnswer(answer, &parsed)) return seen;
+        const bool parsedOk = ParseAnswer(answer, &parsed);
+        FindBox(GetCurrentProcessId());
+        looking.set_value();
+        if (!parsedOk) return seen;
         const HWND box = WaitForBox(GetCurrentProcessId(), 20000);
-        if (!box) return seen;
+        if (!box) {
+            // A box that comes later still has to go, or the test thread waits in it forever.
+            const HWND late = WaitForBox(GetCurrentProcessId(), 60000);
+            if (late) PostMessageA(late, WM_CLOSE, 0, 0);
+            return seen;
+        }
         seen.found = true;
         seen.record = RecordBox(box);
         seen.owner = GetWindow(box, GW_OWNER);
@@ -101,6 +113,8 @@ std::future<Seen> AnswerNextBox(const std::string& answer, const std::string& ki
         if (!seen.gone) PostMessageA(box, WM_CLOSE, 0, 0);
         return seen;
     });
+    started.wait();
+    return user;
 }
 
 std::vector<std::string> Captions(std::initializer_list<const char*> captions) {
