@@ -16,9 +16,15 @@ if [ "${KIT_XVFB:-0}" = 1 ] && [ -z "${DISPLAY:-}" ]; then
     display_file=$(mktemp)
     Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$display_file" >/dev/null 2>&1 &
     xvfb_pid=$!
-    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.05; done
-    export DISPLAY=:$(head -n1 "$display_file")
+    for _ in $(seq 600); do [ -s "$display_file" ] && break; sleep 0.05; done
+    display=$(head -n1 "$display_file")
     rm -f "$display_file"
+    if [ -z "$display" ]; then
+        echo "wine-run.sh: Xvfb gave no display within 30 s" >&2
+        kill "$xvfb_pid" 2>/dev/null
+        exit 125
+    fi
+    export DISPLAY=:$display
     "$0" "$@"
     status=$?
     kill "$xvfb_pid" 2>/dev/null
