@@ -79,8 +79,16 @@ struct MappedViewTraits {
     static bool Close(Type p) { return UnmapViewOfFile(p) != 0; }
 };
 
+struct LibraryTraits {
+    using Type = HMODULE;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static bool Close(Type h) { return FreeLibrary(h) != 0; }
+};
+
 using UniqueHandle = Owned<KernelHandleTraits>;  // files, mappings, processes, tokens
 using FindHandle = Owned<FindHandleTraits>;
 using ServiceHandle = Owned<ServiceHandleTraits>;
 using RegistryKey = Owned<RegistryKeyTraits>;
 using MappedView = Owned<MappedViewTraits>;
+using LibraryHandle = Owned<LibraryTraits>;
