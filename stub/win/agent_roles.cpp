@@ -3,6 +3,7 @@
 #include <string>
 
 #include "stub/run/text_search.h"
+#include "stub/win/http_download.h"
 #include "stub/win/stub_process.h"
 #include "stub/win/trace.h"
 
@@ -57,4 +58,6 @@ void PostToPeer(WPARAM, LPARAM) {}
 void RunWebInstall(const std::string&) {
     NotInThisBuild("WebInstall");
 }
-void ReleaseDownloadLibrary() {}
+void ReleaseDownloadLibrary() {
+    ReleaseInternetLibrary();
+}
