@@ -25,3 +25,12 @@ bool WriteAgentCopy(FileReader& firstDisk, const PackageTrailer& trailer, uint64
     const auto bytes = SerializeTrailer(agent);
     return out.Write(bytes.data(), bytes.size());
 }
+
+std::string WebAgentCopy(std::string image) {
+    MemoryFileReader reader(image);
+    const TrailerPlace place = ReadTrailer(reader);
+    if (place.ok() && place.trailerEnd < image.size()) image.resize(place.trailerEnd);
+    // IsAgent is the byte before the trailer's closing length.
+    if (image.size() > 5) image[image.size() - 5] = 1;
+    return image;
+}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "stub/package/agent_copy.h"
 #include "stub/package/test_package.h"
 
 using namespace testpkg;
@@ -202,4 +203,30 @@ TEST(ExtractPackage, AgentCopyCarriesStubAndHeadersOnly) {
     notExe.disks.disks["pkg.bin"] = package;
     notExe.Extract("pkg.bin", "Agent.exe");
     EXPECT_EQ(notExe.target.files.count("Agent.exe"), 0u);
+}
+
+// A web stub copies its whole executable: up to its trailer's end, whatever signature follows,
+// with IsAgent set in that trailer.
+TEST(ExtractPackage, WebAgentCopyEndsWithItsTrailerFlaggedAsAgent) {
+    PackageTrailer t = BaseTrailer(0);
+    t.webInstall = 1;
+    t.makeAgentCopy = 1;
+    const std::string unsigned_ = Package({}, &t);
+    PackageTrailer agent = t;
+    agent.packageStart = 1024;
+    agent.isAgent = 1;
+    const std::string expected =
+        unsigned_.substr(0, unsigned_.size() - kTrailerSize) + TrailerBytes(agent);
+    EXPECT_EQ(WebAgentCopy(unsigned_), expected);
+
+    for (const size_t signature : {size_t{100}, size_t{20000}}) {
+        std::string stub = StubImage();
+        ByteWriter(stub.data(), stub.size()).U32(252, uint32_t(unsigned_.size()));
+        const std::string signed_ = Package({}, &t, stub) + std::string(signature, '\x5C');
+        std::string expectedSigned = expected;
+        ByteWriter(expectedSigned.data(), expectedSigned.size())
+            .U32(252, uint32_t(unsigned_.size()));
+        EXPECT_EQ(WebAgentCopy(signed_), expectedSigned) << signature;
+    }
+    EXPECT_EQ(WebAgentCopy("MZ"), "MZ");
 }
