@@ -55,9 +55,6 @@ LRESULT AgentControlMessage(HWND, UINT, WPARAM, LPARAM) {
     return 0;
 }
 void PostToPeer(WPARAM, LPARAM) {}
-void RunWebInstall(const std::string&) {
-    NotInThisBuild("WebInstall");
-}
 void ReleaseDownloadLibrary() {
     ReleaseInternetLibrary();
 }

@@ -1,6 +1,6 @@
 // The roles an installed auto-update agent copy plays and the hooks the run sequence calls for
-// them. The role tests are complete; the agent's start-up, control messages and update cycle and
-// the web-install branch are the next piece of work and answer here as "not available".
+// them. The role tests are complete; the agent's start-up, control messages and update cycle are
+// the next piece of work and answer here as "not available".
 #pragma once
 
 #include <windows.h>
@@ -30,7 +30,5 @@ void AgentCycleTick();
 LRESULT AgentControlMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Sends a code to the registered peer window, if any.
 void PostToPeer(WPARAM code, LPARAM value);
-// The web-install branch of the run step: fetch the package, then extract and run it.
-void RunWebInstall(const std::string& agentName);
 // Releases the library the download code holds.
 void ReleaseDownloadLibrary();

@@ -203,6 +203,26 @@ void ProgressStep() {
     if (stub.activityBar) SendMessageA(stub.activityBar, PBM_SETPOS, stub.activityCounter, 0);
 }
 
+TProgBar::Procedure MainWindowProgress() {
+    return [](ProgressNotice notice, uint32_t position, uint32_t maximum, const std::string&) {
+        const StubProcess& stub = Stub();
+        switch (notice) {
+            case ProgressNotice::kStart:
+                ProgressReset(maximum);
+                if (stub.fileBar) SendMessageA(stub.fileBar, PBM_SETPOS, position, 0);
+                break;
+            case ProgressNotice::kStep:
+                ProgressStep();
+                break;
+            case ProgressNotice::kEnd:
+                ProgressReset(0);
+                break;
+            case ProgressNotice::kCaption:
+                break;
+        }
+    };
+}
+
 void DestroyMainWindow() {
     StubProcess& stub = Stub();
     TraceLine(".. DestroyMainWindow() - Start");

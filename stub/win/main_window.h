@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "stub/win/http_download.h"
+
 // Window messages of the agent's control protocol.
 constexpr unsigned kWmShutDown = 1123;
 constexpr unsigned kWmLocalMsg = 1124;
@@ -23,6 +25,8 @@ void ShowActivityBar();
 // The extraction's progress: reset to `count` files, or one step.
 void ProgressReset(uint32_t count);
 void ProgressStep();
+// A download's progress on the same bars: the file bar in chunks, the activity bar cycling.
+TProgBar::Procedure MainWindowProgress();
 // Sets the stop flag and removes SetupDir, ends the loop.
 void DestroyMainWindow();
 // The first close only requests a stop; answers whether the close may proceed.

@@ -12,6 +12,7 @@
 #include "stub/win/stub_process.h"
 #include "stub/win/temp_dirs.h"
 #include "stub/win/trace.h"
+#include "stub/win/web_install.h"
 #include "stub/win/win_files.h"
 
 namespace {
