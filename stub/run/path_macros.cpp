@@ -297,15 +297,6 @@ bool ReplaceDirectory(std::string& text, std::string_view name, std::string_view
     return true;
 }
 
-int64_t DaysFromCivil(int year, int month, int day) {
-    year -= month <= 2;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const int64_t yearOfEra = year - era * 400;
-    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
 std::string Digits(int value, int width) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
@@ -333,7 +324,7 @@ std::string ResolveDots(const std::string& text, const MacroSource& source) {
 
 }  // namespace
 
-bool FormatMacroDate(char code, const MacroTime& now, const MacroSource& source, std::string* out) {
+bool FormatMacroDate(char code, const LocalTime& now, const MacroSource& source, std::string* out) {
     const std::string dd = Digits(now.day, 2), mm = Digits(now.month, 2);
     const std::string yy = Digits(now.year % 100, 2), yyyy = Digits(now.year, 4);
     switch (code) {

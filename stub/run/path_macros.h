@@ -6,9 +6,7 @@
 #include <string>
 #include <string_view>
 
-struct MacroTime {
-    int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
-};
+#include "stub/run/local_time.h"
 
 // Registry values the macros read.
 enum class MacroRegistryValue {
@@ -47,7 +45,7 @@ struct InstallDirectories {
 class MacroSource {
   public:
     virtual ~MacroSource() = default;
-    virtual MacroTime Now() const = 0;
+    virtual LocalTime Now() const = 0;
     virtual std::string MonthName(int month) const = 0;  // 1..12, the long name
     virtual std::string LoggedUserName() const = 0;
     virtual std::string ComputerName() const = 0;
@@ -72,7 +70,7 @@ std::string ExpandMacros(std::string_view text, std::string_view suffix, bool re
                          bool fullSet, const MacroSource& source);
 
 // The date for "<Date=" code ">", or false for an unknown code.
-bool FormatMacroDate(char code, const MacroTime& now, const MacroSource& source, std::string* out);
+bool FormatMacroDate(char code, const LocalTime& now, const MacroSource& source, std::string* out);
 // Pairs of backslashes reduced to one, keeping a leading network-path pair, a pair that is the
 // second byte of a double-byte character, and pairs right after a list's delimiter.
 std::string RemoveDoubledBackslashes(std::string_view text, const MacroSource& source);

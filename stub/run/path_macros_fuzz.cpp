@@ -9,7 +9,7 @@ namespace {
 
 struct OddMachine : MacroSource {
     unsigned char leadByte = 0;
-    MacroTime Now() const override { return {1999, 12, 31, 23, 59, 59}; }
+    LocalTime Now() const override { return {1999, 12, 31, 23, 59, 59}; }
     std::string MonthName(int) const override { return "<Date=1>"; }
     std::string LoggedUserName() const override { return " <UserName> "; }
     std::string ComputerName() const override { return "\\\\"; }

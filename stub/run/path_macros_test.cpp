@@ -10,7 +10,7 @@ namespace {
 
 // A machine described by plain values; FullPath folds "dir\.." the way the system does.
 struct FakeMachine : MacroSource {
-    MacroTime now{2026, 12, 11, 17, 5, 9};
+    LocalTime now{2026, 12, 11, 17, 5, 9};
     std::string user = " pat ";
     std::string computer = "BUILD-7 ";
     std::string domain = "LAB";
@@ -21,7 +21,7 @@ struct FakeMachine : MacroSource {
     std::string leadBytes;
     mutable std::vector<std::string> fullPathCalls;
 
-    MacroTime Now() const override { return now; }
+    LocalTime Now() const override { return now; }
     std::string MonthName(int month) const override {
         static const char* const kNames[] = {"January",   "February", "March",    "April",
                                              "May",       "June",     "July",     "August",

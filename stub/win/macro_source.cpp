@@ -117,7 +117,7 @@ FolderPlace PlaceOf(MacroFolder folder) {
 
 }  // namespace
 
-MacroTime Win32MacroSource::Now() const {
+LocalTime Win32MacroSource::Now() const {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};

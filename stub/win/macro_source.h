@@ -14,7 +14,7 @@ class Win32MacroSource : public MacroSource {
           originPath_(std::move(originPath)),
           installation_(std::move(installation)) {}
 
-    MacroTime Now() const override;
+    LocalTime Now() const override;
     std::string MonthName(int month) const override;
     std::string LoggedUserName() const override;
     std::string ComputerName() const override;
