@@ -18,10 +18,6 @@ std::string AgentExeName() {
     return stub.ownInfo ? std::string(FileNamePart(stub.ownInfo->AgentExeName())) : std::string();
 }
 
-void NotInThisBuild(const char* what) {
-    TraceLine(std::to_string(GetCurrentProcessId()) + " " + what + ": not available in this build");
-}
-
 }  // namespace
 
 bool IsPlainAgent() {
@@ -32,29 +28,17 @@ bool IsXAgent() {
     return Stub().agentMode && SameNameNoCase(StubFileName(), "X_" + AgentExeName());
 }
 
-bool XAgentIsRunning() {
+HWND XAgentWindow() {
     std::string name = AgentExeName();
     const size_t dot = name.find_last_of('.');
     if (dot != std::string::npos) name.resize(dot);
-    return FindWindowA((".AutoUpdate.X_" + name).c_str(), nullptr) != nullptr;
+    return FindWindowA((".AutoUpdate.X_" + name).c_str(), nullptr);
 }
 
-void AgentLog(const std::string&) {}
-void CreateAndRun_X_Exe() {
-    NotInThisBuild("CreateAndRun_X_Exe");
+bool XAgentIsRunning() {
+    return XAgentWindow() != nullptr;
 }
-void HandleParamOK(bool) {
-    NotInThisBuild("HandleParamOK");
-}
-void ReadTestModeSettings() {
-    NotInThisBuild("CheckTestMode");
-}
-void SetAgentInitialDelay(long long) {}
-void AgentCycleTick() {}
-LRESULT AgentControlMessage(HWND, UINT, WPARAM, LPARAM) {
-    return 0;
-}
-void PostToPeer(WPARAM, LPARAM) {}
+
 void ReleaseDownloadLibrary() {
     ReleaseInternetLibrary();
 }

@@ -1,6 +1,6 @@
-// The roles an installed auto-update agent copy plays and the hooks the run sequence calls for
-// them. The role tests are complete; the agent's start-up, control messages and update cycle are
-// the next piece of work and answer here as "not available".
+// The roles an installed auto-update agent copy plays and what the run sequence calls for them:
+// the plain agent's start-up, the X_ agent's control messages and tick, the agent log. The update
+// cycle's shot is the next piece of work; a requested one traces that it is not available.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +11,9 @@
 bool IsPlainAgent();
 // Agent mode and the own file name equal to "X_" + AgentExeName.
 bool IsXAgent();
-// A window of class ".AutoUpdate.X_" + AgentExeName without its last extension exists.
+// The window of class ".AutoUpdate.X_" + AgentExeName without its last extension, or null.
+HWND XAgentWindow();
+// That window exists.
 bool XAgentIsRunning();
 
 // A line of the agent log, written only in agent mode with AgentLog set.
@@ -20,7 +22,7 @@ void AgentLog(const std::string& line);
 void CreateAndRun_X_Exe();
 // Plain agent: forward the command line's requests to the running X_ agent.
 void HandleParamOK(bool xAgentWasRunning);
-// X_ agent: the registry's test-mode settings.
+// X_ agent: the registry's test-mode settings and the "/TRANSIENTx=" list it was started with.
 void ReadTestModeSettings();
 // The agent cycle's initial counter ("/SleepX=", stored negated).
 void SetAgentInitialDelay(long long counter);

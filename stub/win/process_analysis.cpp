@@ -155,15 +155,19 @@ void WaitUntilEnded(const std::string& path, DWORD limitMs) {
     }
 }
 
-bool PostToMainWindow(const std::string& path, UINT message, bool fullPathOnly) {
+HWND MainWindowOf(const std::string& path, bool fullPathOnly) {
     const DWORD id = FindProcessByPath(path, fullPathOnly);
-    if (id == 0) return false;
+    if (id == 0) return nullptr;
     Collected collected{id, {}};
     EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&collected));
     const size_t main = ChooseMainWindow(collected.windows);
-    if (main >= collected.windows.size()) return false;
-    PostMessageA(reinterpret_cast<HWND>(collected.windows[main].window), message, 15, 255);
-    return true;
+    return main < collected.windows.size() ? reinterpret_cast<HWND>(collected.windows[main].window)
+                                           : nullptr;
+}
+
+bool PostToMainWindow(const std::string& path, UINT message, bool fullPathOnly) {
+    const HWND main = MainWindowOf(path, fullPathOnly);
+    return main && PostMessageA(main, message, 15, 255);
 }
 
 bool TerminateByPath(const std::string& path, bool fullPathOnly) {

@@ -14,6 +14,9 @@ DWORD FindProcessByPath(const std::string& path, bool fullPathOnly);
 bool IsRunning(const std::string& path);
 // Pumps messages until the process of `path` has ended, or `limitMs` (0: none) has passed.
 void WaitUntilEnded(const std::string& path, DWORD limitMs);
+// The main window of the process of `path`: among its top-level windows the one owning the most
+// others, then titled, then visible; null when none scores.
+HWND MainWindowOf(const std::string& path, bool fullPathOnly);
 // Posts `message` (wParam 15, lParam 255) to the process's main window; false when there is none.
 bool PostToMainWindow(const std::string& path, UINT message, bool fullPathOnly);
 // Ends the process with exit code 0; false when none was found or it could not be ended.

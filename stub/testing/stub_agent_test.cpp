@@ -1,0 +1,133 @@
+// The installed agent end to end: the plain agent makes and starts its X_ copy and forwards its
+// command line's requests; the X_ agent registers a peer window, answers the control messages
+// from its files, and ends on a stop request, deleting its own file.
+#include <gtest/gtest.h>
+
+#include "stub/package/package_trailer.h"
+#include "stub/testing/stub_test_support.h"
+
+namespace {
+
+constexpr DWORD kRunTimeout = 90000;
+constexpr UINT kPeerMessage = WM_APP + 7;
+constexpr UINT kAgentMessage = 1125;
+
+std::vector<std::pair<WPARAM, LPARAM>> peerNotes;
+
+LRESULT CALLBACK PeerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kPeerMessage) {
+        peerNotes.emplace_back(wParam, lParam);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A window of the test that the agent reports to.
+HWND MakePeer() {
+    WNDCLASSA cls{};
+    cls.lpfnWndProc = PeerProc;
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.lpszClassName = "AgentTestPeer";
+    RegisterClassA(&cls);
+    return CreateWindowExA(0, "AgentTestPeer", "peer", 0, 0, 0, 10, 10, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+// Pumps the test's messages until the peer has heard `code`, or the time is up.
+bool PeerHears(WPARAM code, DWORD milliseconds, LPARAM* value = nullptr) {
+    const ULONGLONG deadline = GetTickCount64() + milliseconds;
+    while (GetTickCount64() < deadline) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        for (const auto& [heard, heardValue] : peerNotes) {
+            if (heard != code) continue;
+            if (value) *value = heardValue;
+            return true;
+        }
+        Sleep(50);
+    }
+    return false;
+}
+
+LRESULT Ask(HWND agent, WPARAM code, LPARAM argument = 0) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(agent, kAgentMessage, code, argument, SMTO_ABORTIFHUNG, 10000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+}  // namespace
+
+TEST(StubAgentTest, PlainAgentStartsTheXAgentWhichAnswersAndStops) {
+    Sandbox box;
+    box.MakeDirectory("agent");
+    Manifest manifest = EngineManifest();
+    manifest.entries.clear();
+    manifest.isAgent = 1;
+    manifest.agentExe = "ToolAgent.exe";
+    manifest.infoFile = "Tool.info";
+    manifest.flags |= kAgentLog;
+    const std::string agent = box.Path("agent\\ToolAgent.exe");
+    BuildStubPackage(manifest, agent);
+    box.Write("agent\\Tool.original",
+              "[OriginalSetup]\r\nVersionOriginal=120\r\nProbeSecondsInterval=-1\r\n");
+    box.Write("agent\\Tool.info", "[NewSetup]\r\nVersionNew=121\r\n");
+
+    peerNotes.clear();
+    const HWND peer = MakePeer();
+    ASSERT_NE(peer, nullptr);
+    const std::string registration =
+        "/WM_MSG=" + std::to_string(reinterpret_cast<uintptr_t>(peer)) + ":" +
+        std::to_string(kPeerMessage);
+    {
+        StubProcessRun plain(agent, registration, StubEnvironment(box));
+        DWORD code = 1;
+        ASSERT_TRUE(plain.Wait(kRunTimeout, code));
+        EXPECT_EQ(code, 0u);
+    }
+    EXPECT_EQ(box.Read("agent\\X_ToolAgent.exe"), box.Read("agent\\ToolAgent.exe"));
+
+    // Registration: the agent's window, then its command message.
+    LPARAM window = 0;
+    ASSERT_TRUE(PeerHears(50, 20000, &window));
+    LPARAM command = 0;
+    ASSERT_TRUE(PeerHears(51, 5000, &command));
+    EXPECT_EQ(command, static_cast<LPARAM>(kAgentMessage));
+    const HWND xAgent = reinterpret_cast<HWND>(window);
+    char cls[64] = {};
+    GetClassNameA(xAgent, cls, sizeof cls);
+    EXPECT_STREQ(cls, ".AutoUpdate.X_ToolAgent");
+
+    // Getters read the files; setters write them, the readable time beside the number.
+    EXPECT_EQ(Ask(xAgent, 4), 120);
+    EXPECT_EQ(Ask(xAgent, 5), 121);
+    EXPECT_EQ(Ask(xAgent, 8), -1);
+    EXPECT_EQ(Ask(xAgent, 12, 3600), 0);
+    EXPECT_EQ(Ask(xAgent, 8), 3600);
+    EXPECT_EQ(Ask(xAgent, 14, 4006170309), 0);
+    EXPECT_EQ(Ask(xAgent, 10), 4006170309);
+    EXPECT_EQ(Ask(xAgent, 7), 0);
+    EXPECT_EQ(Ask(xAgent, 6), 0);
+    EXPECT_EQ(Ask(xAgent, 16, 5), 0);
+    const std::string original = box.Read("agent\\Tool.original");
+    EXPECT_NE(original.find("ProbeSecondsInterval=3600"), std::string::npos) << original;
+    EXPECT_NE(original.find("__ProbeSecondsLast=11-DEC-2026 17:05:09"), std::string::npos)
+        << original;
+
+    // A second plain agent forwards a stop: the X_ agent ends, tells the peer and deletes itself.
+    {
+        StubProcessRun plain(agent, "/STOP=0", StubEnvironment(box));
+        DWORD code = 1;
+        ASSERT_TRUE(plain.Wait(kRunTimeout, code));
+    }
+    EXPECT_TRUE(PeerHears(43, 30000));
+    EXPECT_TRUE(WaitForPath(box.Path("agent\\X_ToolAgent.exe"), false, 30000));
+    EXPECT_TRUE(box.Exists("agent\\ToolAgent.exe"));
+
+    const std::string log = box.Read("agent\\X_ToolAgent.log");
+    EXPECT_NE(log.find("   CreateAndRun_X_Exe() --- Start\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(" X WinMain\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("PostProcessMessage(wm_ShutDown) to: " + box.Path("agent\\X_ToolAgent.exe")),
+              std::string::npos)
+        << log;
+    DestroyWindow(peer);
+}
