@@ -3,7 +3,10 @@
 // from its files, and ends on a stop request, deleting its own file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "stub/package/package_trailer.h"
+#include "stub/testing/http_server.h"
 #include "stub/testing/stub_test_support.h"
 
 namespace {
@@ -130,4 +133,68 @@ TEST(StubAgentTest, PlainAgentStartsTheXAgentWhichAnswersAndStops) {
               std::string::npos)
         << log;
     DestroyWindow(peer);
+}
+
+// A whole cycle against an update site: the X_ agent probes when due, finds a newer version,
+// downloads the package, checks its token, installs it through the engine and records the version.
+TEST(StubAgentTest, DueProbeDownloadsAndInstallsANewerVersion) {
+    Sandbox box;
+    box.MakeDirectory("agent");
+    box.MakeDirectory("built");
+    Manifest update = EngineManifest();
+    update.updateToken = "tool-update-token";
+    AddDataEntry(update, box, "notes.txt", "version 121");
+    BuildStubPackage(update, box.Path("built\\update.exe"));
+    const std::string package = box.Read("built\\update.exe");
+
+    TestHttpServer server({HttpRoute("/upd/update.exe", package)});
+    ASSERT_TRUE(server.listening());
+    const std::string info =
+        "[NewSetup]\r\nDownloadURL_UPDATE=" + server.Url("/upd") +
+        "\r\nNameOfUpdateFile=update.exe\r\nSizeOfUpdateFile=" + std::to_string(package.size()) +
+        "\r\nVersionNew=121\r\nStamp=7\r\nBackgroundUpdate=1\r\n";
+    TestHttpServer site({HttpRoute("/upd/Tool.info", info)});
+
+    Manifest manifest = EngineManifest();
+    manifest.entries.clear();
+    manifest.isAgent = 1;
+    manifest.agentExe = "ToolAgent.exe";
+    manifest.infoFile = "Tool.info";
+    manifest.updateUrl = site.Url("/upd");
+    manifest.updateToken = "tool-update-token";
+    manifest.flags |= kAgentLog;
+    const std::string agent = box.Path("agent\\ToolAgent.exe");
+    BuildStubPackage(manifest, agent);
+    box.Write("agent\\Tool.original",
+              "[OriginalSetup]\r\nVersionOriginal=120\r\nProbeSecondsInterval=0\r\n");
+
+    Environment environment = StubEnvironment(box);
+    environment.push_back({"WYVERN_ENGINE_ATOM", "delete"});
+    StubProcessRun plain(agent, "", environment);
+    DWORD code = 1;
+    ASSERT_TRUE(plain.Wait(kRunTimeout, code));
+
+    ASSERT_TRUE(WaitForPath(box.Path("record.txt"), true, 60000));
+    const std::string record = box.Read("record.txt");
+    EXPECT_NE(RecordValue(record, "CommandLine")
+                  .find("/OriginalInfoFile=\"" + box.Path("agent\\Tool.info") + "\""),
+              std::string::npos)
+        << record;
+    std::string original;
+    for (int i = 0; i < 300; ++i) {
+        original = box.Read("agent\\Tool.original");
+        if (original.find("VersionOriginal=121") != std::string::npos) break;
+        Sleep(100);
+    }
+    EXPECT_NE(original.find("VersionOriginal=121"), std::string::npos) << original;
+    EXPECT_NE(original.find("Stamp=7"), std::string::npos) << original;
+    EXPECT_NE(original.find("__ProbeSecondsLast="), std::string::npos) << original;
+    EXPECT_EQ(site.Requests(), std::vector<std::string>{"GET /upd/Tool.info HTTP/1.1"});
+    const std::vector<std::string> requests = server.Requests();
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), "GET /upd/update.exe HTTP/1.1"), 3)
+        << "two for the size, one for the package";
+    EXPECT_TRUE(WaitForPath(box.Path("agent\\update.exe"), false, 20000));
+    const std::string log = box.Read("agent\\X_ToolAgent.log");
+    EXPECT_NE(log.find("GetOkToPerformAU = 6 - OK"), std::string::npos) << log;
+    EXPECT_NE(log.find("PerformAutoUpdate() - END    Result=TRUE"), std::string::npos) << log;
 }

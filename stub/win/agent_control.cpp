@@ -147,26 +147,6 @@ void SetAgentInitialDelay(long long counter) {
     Agent().tickCounter = counter;
 }
 
-void AgentCycleTick() {
-    AgentState& agent = Agent();
-    if (agent.busy) return;
-    agent.busy = true;
-    agent.cycleState = 0;
-    if (agent.cycleMode == 2) agent.cycleMode = 1;
-    if (agent.cycleMode == 1) agent.tickCounter = 0;
-    if (agent.stopCode == 0) PostQuitMessage(0);
-    if (agent.stopCode >= 0) --agent.stopCode;
-    ++agent.tickCounter;
-    TraceLine(Pid() + " AutoUpdateTimerCount=" + std::to_string(agent.tickCounter));
-    if (agent.tickCounter > 0 && (agent.cycleRequested || agent.infoOnlyRequested)) {
-        agent.cycleRequested = agent.infoOnlyRequested = false;
-        TraceLine(Pid() + " Update cycle: not available in this build");
-    }
-    if (agent.cycleMode == 1) agent.cycleMode = 0;
-    agent.cycleState = 0;
-    agent.busy = false;
-}
-
 LRESULT AgentControlMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     AgentState& agent = Agent();
     switch (message) {

@@ -1,6 +1,5 @@
 // The roles an installed auto-update agent copy plays and what the run sequence calls for them:
-// the plain agent's start-up, the X_ agent's control messages and tick, the agent log. The update
-// cycle's shot is the next piece of work; a requested one traces that it is not available.
+// the plain agent's start-up, the X_ agent's control messages and cycle tick, the agent log.
 #pragma once
 
 #include <windows.h>

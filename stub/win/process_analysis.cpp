@@ -14,6 +14,7 @@
 namespace {
 
 constexpr size_t kNameLength = 256;
+constexpr char kNoShortForm[] = "*XX*";
 
 // The process-status functions, looked up by name once.
 struct ProcessStatus {
@@ -69,7 +70,7 @@ bool SameNoCase(std::string_view a, std::string_view b) {
 std::string ShortForm(const std::string& path) {
     char shortPath[MAX_PATH];
     const DWORD length = GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::string(shortPath, length) : "*XX*";
+    return length > 0 && length < MAX_PATH ? std::string(shortPath, length) : kNoShortForm;
 }
 
 bool Matches(DWORD id, const std::string& path, const std::string& pathShort, bool fullPathOnly) {
@@ -87,8 +88,9 @@ bool Matches(DWORD id, const std::string& path, const std::string& pathShort, bo
     const std::string fullName(full, std::min<size_t>(fullLength, kNameLength));
     const std::string baseName =
         fullPathOnly ? "*X*" : std::string(base, std::min<size_t>(baseLength, kNameLength));
+    // Two paths without a short form are not the same file.
     return SameNoCase(path, fullName) || SameNoCase(path, baseName) ||
-           SameNoCase(ShortForm(fullName), pathShort);
+           (pathShort != kNoShortForm && SameNoCase(ShortForm(fullName), pathShort));
 }
 
 // Blanks and one pair of surrounding quotes removed.
@@ -130,6 +132,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam) {
 }  // namespace
 
 DWORD FindProcessByPath(const std::string& path, bool fullPathOnly) {
+    if (TrimBlanks(path).empty()) return 0;
     const std::string pathShort = ShortForm(std::string(TrimBlanks(path)));
     const std::vector<DWORD> ids = ProcessIds();
     for (auto id = ids.rbegin(); id != ids.rend(); ++id)
