@@ -5,8 +5,11 @@
 
 #include <algorithm>
 
+#include "stub/package/package_token.h"
 #include "stub/package/package_trailer.h"
+#include "stub/run/local_time.h"
 #include "stub/testing/http_server.h"
+#include "stub/testing/screenshot.h"
 #include "stub/testing/stub_test_support.h"
 
 namespace {
@@ -50,6 +53,52 @@ bool PeerHears(WPARAM code, DWORD milliseconds, LPARAM* value = nullptr) {
         Sleep(50);
     }
     return false;
+}
+
+// Test mode for today with `source` as the test source.
+void SetTestMode(const std::string& source) {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    const std::string today = ReadableDate({now.wYear, now.wMonth, now.wDay, 0, 0, 0});
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, R"(Software\Marrowind\Wyvern\AutoUpdate)", 0, nullptr, 0,
+                    KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr);
+    for (const auto& [name, value] : {std::pair<const char*, std::string>{"TestMode", "1"},
+                                      {"TestModeDate", today},
+                                      {"TestModeURL", source}})
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(key);
+}
+
+// An installed agent with its original file, in box\agent. Agents of one test process get names
+// of their own: an X_ agent of the same name still running would take their requests.
+std::string InstallAgent(const Sandbox& box, const std::string& updateUrl,
+                         const std::string& original, const std::string& name) {
+    if (!box.Exists("agent")) box.MakeDirectory("agent");
+    Manifest manifest = EngineManifest();
+    manifest.entries.clear();
+    manifest.isAgent = 1;
+    manifest.agentExe = name;
+    manifest.infoFile = "Tool.info";
+    manifest.updateUrl = updateUrl;
+    manifest.updateToken = "tool-update-token";
+    manifest.flags |= kAgentLog;
+    const std::string agent = box.Path("agent\\" + name);
+    BuildStubPackage(manifest, agent);
+    box.Write("agent\\Tool.original", original);
+    return agent;
+}
+
+// Waits until the file holds `text`; answers its last content.
+std::string WaitForText(const Sandbox& box, const std::string& name, const std::string& text) {
+    std::string content;
+    for (int i = 0; i < 600; ++i) {
+        content = box.Exists(name) ? box.Read(name) : std::string();
+        if (content.find(text) != std::string::npos) break;
+        Sleep(100);
+    }
+    return content;
 }
 
 LRESULT Ask(HWND agent, WPARAM code, LPARAM argument = 0) {
@@ -197,4 +246,108 @@ TEST(StubAgentTest, DueProbeDownloadsAndInstallsANewerVersion) {
     const std::string log = box.Read("agent\\X_ToolAgent.log");
     EXPECT_NE(log.find("GetOkToPerformAU = 6 - OK"), std::string::npos) << log;
     EXPECT_NE(log.find("PerformAutoUpdate() - END    Result=TRUE"), std::string::npos) << log;
+}
+
+// Test mode takes every file from a local directory. The update stops the running program by
+// WM_CLOSE to its main window, installs, and starts the program again.
+TEST(StubAgentTest, TestModeUpdateClosesTheRunningProgramAndStartsItAgain) {
+    Sandbox box;
+    box.MakeDirectory("site");
+    box.MakeDirectory("built");
+    Manifest update = EngineManifest();
+    update.updateToken = "tool-update-token";
+    BuildStubPackage(update, box.Path("built\\update.exe"));
+    const std::string package = box.Read("built\\update.exe");
+    box.Write("site\\update.exe", package);
+    box.Write("site\\Tool.info",
+              "[NewSetup]\r\nDownloadURL_UPDATE=http://127.0.0.1:9/unused\r\n"
+              "NameOfUpdateFile=update.exe\r\nSizeOfUpdateFile=" +
+                  std::to_string(package.size() + 60) +
+                  "\r\nVersionNew=121\r\nStamp=3\r\nBackgroundUpdate=1\r\n"
+                  "ShutDownMethod=Using WM_CLOSE\r\nRestartProcess=1\r\n"
+                  "RunningProcess=<SrcDir>App.exe\r\n");
+    SetTestMode(box.Path("site"));
+    const std::string agent =
+        InstallAgent(box, "http://127.0.0.1:9/nowhere",
+                     "[OriginalSetup]\r\nVersionOriginal=120\r\nProbeSecondsInterval=0\r\n",
+                     "TestModeAgent.exe");
+
+    // The program the update replaces, running from the agent's directory.
+    const std::string app = box.Path("agent\\App.exe");
+    ASSERT_TRUE(CopyFileA(BinProgram("wyvern_window_program.exe").c_str(), app.c_str(), FALSE));
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string command = "\"" + app + "\" " + box.Path("closed.txt") + " " + box.Path("up.txt");
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    ASSERT_TRUE(WaitForPath(box.Path("up.txt"), true, 20000));
+
+    Environment environment = StubEnvironment(box);
+    environment.push_back({"WYVERN_ENGINE_ATOM", "delete"});
+    StubProcessRun plain(agent, "", environment);
+    DWORD code = 1;
+    ASSERT_TRUE(plain.Wait(kRunTimeout, code));
+
+    EXPECT_EQ(WaitForText(box, "closed.txt", "main"), "main 16\n");
+    EXPECT_TRUE(WaitForPath(box.Path("record.txt"), true, 60000));
+    const std::string original = WaitForText(box, "agent\\Tool.original", "VersionOriginal=121");
+    EXPECT_NE(original.find("VersionOriginal=121"), std::string::npos) << original;
+    // Started again without arguments, it marks itself beside its executable.
+    EXPECT_TRUE(WaitForPath(app + ".ready", true, 30000));
+    EXPECT_TRUE(box.Exists("site\\update.exe"));
+}
+
+// Inform mode: the inform file's text is shown in the inform dialog and the offered version is
+// recorded; a file with another token is refused with its message and deleted.
+TEST(StubAgentTest, InformModeShowsTheNewsOnlyWithTheAgentsToken) {
+    for (const bool own : {true, false}) {
+        SCOPED_TRACE(own);
+        Sandbox box;
+        box.MakeDirectory("site");
+        const std::string token = EncodeToken(own ? "tool-update-token" : "other-token", 5);
+        const std::string news = "v|" + token + "|a|b|Version 121 fixes the flash.";
+        box.Write("site\\news.txt", news);
+        box.Write("site\\Tool.info",
+                  "[NewSetup]\r\nDownloadURL_UPDATE=unused\r\nVersionNew=121\r\nStamp=4\r\n"
+                  "[General]\r\nAutoInform=1\r\n[AutoInform]\r\nNameOfInformFile=news.txt\r\n"
+                  "SizeOfInformFile=" +
+                      std::to_string(news.size()) + "\r\nAutoInformW=400\r\nAutoInformH=250\r\n");
+        SetTestMode(box.Path("site"));
+        const std::string agent = InstallAgent(
+            box, "unused", "[OriginalSetup]\r\nVersionOriginal=120\r\nProbeSecondsInterval=0\r\n",
+            own ? "InformAgent.exe" : "ForeignAgent.exe");
+        StubProcessRun plain(agent, "", StubEnvironment(box));
+        DWORD code = 1;
+        ASSERT_TRUE(plain.Wait(kRunTimeout, code));
+
+        if (own) {
+            HWND dialog = nullptr;
+            for (int i = 0; i < 600 && !dialog; ++i, Sleep(100))
+                dialog = FindWindowA("WyvernRichEditBox", nullptr);
+            ASSERT_NE(dialog, nullptr) << box.Read("agent\\X_InformAgent.log");
+            char title[64] = {};
+            GetWindowTextA(dialog, title, sizeof title);
+            EXPECT_STREQ(title, "New Version");
+            // Without a link the text field is the dialog's only child.
+            const HWND field = GetWindow(dialog, GW_CHILD);
+            char text[256] = {};
+            SendMessageA(field, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+            EXPECT_STREQ(text, "Version 121 fixes the flash.");
+            SaveWindowPng(dialog, ScreenshotPath("agent-inform"));
+            PostMessageA(dialog, WM_CLOSE, 0, 0);
+            const std::string original =
+                WaitForText(box, "agent\\Tool.original", "VersionOriginal=121");
+            EXPECT_NE(original.find("VersionOriginal=121"), std::string::npos) << original;
+        } else {
+            const BoxRecord refusal = AnswerBox(0, "enter", "agent-inform-bad-token");
+            ASSERT_NE(refusal.window, nullptr);
+            EXPECT_NE(refusal.text.find("Bad Secret Token!"), std::string::npos) << refusal.text;
+            EXPECT_TRUE(WaitForPath(box.Path("agent\\news.txt"), false, 10000));
+            EXPECT_NE(box.Read("agent\\Tool.original").find("VersionOriginal=120"),
+                      std::string::npos);
+        }
+    }
 }

@@ -2,8 +2,9 @@
 // helper without a title, a visible captioned main window and two dialogs it owns (one through
 // the other). The first message with wParam 15 and lParam 255 that reaches any of its windows is
 // written to the record file as "<window> <message>" and ends the program; so does a minute.
-// READY_FILE is made once the windows exist.
-//   wyvern_window_program.exe RECORD_FILE READY_FILE
+// READY_FILE is made once the windows exist. Started without arguments (as a program restarted
+// after an update is), it uses <exe>.record and <exe>.ready beside itself.
+//   wyvern_window_program.exe [RECORD_FILE READY_FILE]
 #include <windows.h>
 
 #include <cstdio>
@@ -38,8 +39,16 @@ HWND Make(const char* title, HWND owner, bool visible) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) return 2;
-    recordFile = argv[1];
+    std::string readyFile;
+    if (argc >= 3) {
+        recordFile = argv[1];
+        readyFile = argv[2];
+    } else {
+        char self[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, self, MAX_PATH);
+        recordFile = std::string(self) + ".record";
+        readyFile = std::string(self) + ".ready";
+    }
     WNDCLASSA cls{};
     cls.lpfnWndProc = Procedure;
     cls.hInstance = GetModuleHandleA(nullptr);
@@ -49,7 +58,7 @@ int main(int argc, char** argv) {
     mainWindow = Make("Window Program", nullptr, true);
     const HWND dialog = Make("Options", mainWindow, true);
     Make("", dialog, true);
-    if (FILE* ready = std::fopen(argv[2], "wb")) std::fclose(ready);
+    if (FILE* ready = std::fopen(readyFile.c_str(), "wb")) std::fclose(ready);
     SetTimer(nullptr, 0, 60000, nullptr);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
