@@ -10,6 +10,7 @@
 #include "stub/win/agent_roles.h"
 #include "stub/win/agent_state.h"
 #include "stub/win/main_window.h"
+#include "stub/win/start_program.h"
 #include "stub/win/stub_process.h"
 #include "stub/win/trace.h"
 #include "stub/win/win_files.h"
@@ -21,12 +22,6 @@ constexpr ULONGLONG kTestModeReadEveryMs = 30000;
 
 std::string Pid() {
     return std::to_string(GetCurrentProcessId());
-}
-
-LocalTime Now() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
 std::string RegistryText(HKEY key, const char* name) {
@@ -122,7 +117,7 @@ bool ReadTestMode(bool force) {
     const RegistryKey key(opened);
     agent.testSource = RegistryText(key.get(), "TestModeURL");
     agent.testMode = RegistryText(key.get(), "TestMode") == "1" &&
-                     RegistryText(key.get(), "TestModeDate") == ReadableDate(Now());
+                     RegistryText(key.get(), "TestModeDate") == ReadableDate(LocalNow());
     return agent.testMode;
 }
 
@@ -131,7 +126,7 @@ void AgentLog(const std::string& line) {
     if (!stub.agentMode || !stub.ownInfo || !stub.ownInfo->AgentLog()) return;
     const std::string path = AgentDirectory() + "\\" + AgentLogName(StubFileName());
     const std::string text =
-        AgentLogLine(Now(), GetCurrentThreadId(), IsXAgent() ? " X " : "   ", line);
+        AgentLogLine(LocalNow(), GetCurrentThreadId(), IsXAgent() ? " X " : "   ", line);
     WriteFileData(path, text.data(), text.size(), 0, true);
 }
 

@@ -22,6 +22,7 @@
 #include "stub/win/process_analysis.h"
 #include "stub/win/pump.h"
 #include "stub/win/run_step.h"
+#include "stub/win/start_program.h"
 #include "stub/win/stub_process.h"
 #include "stub/win/temp_dirs.h"
 #include "stub/win/trace.h"
@@ -57,14 +58,8 @@ std::string Pid() {
     return std::to_string(GetCurrentProcessId());
 }
 
-LocalTime Now() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
-}
-
 int64_t NowSeconds() {
-    return SecondsSince1899(Now());
+    return SecondsSince1899(LocalNow());
 }
 
 // A boolean of the information file, or its transient override.
@@ -209,17 +204,7 @@ void RestartAgent() {
         const std::string command =
             program + " /_ZZ=99 /WAIT=10 /TRANSIENT=" + TransientText(agent.transient);
         Log(".. WinExec - " + command);
-        std::string line = command;
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = SW_HIDE;
-        PROCESS_INFORMATION process{};
-        if (CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                           nullptr, &startup, &process)) {
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
+        StartProgram(program, command, SW_HIDE);
         PumpWait(1000);
         Log(".. PostMessage(WM_DESTROY)");
         if (Stub().mainWindow) PostMessageA(Stub().mainWindow, WM_DESTROY, 0, 0);
@@ -229,7 +214,7 @@ void RestartAgent() {
 
 void Shot() {
     AgentState& agent = Agent();
-    TraceLine(Pid() + " Fire  " + ReadableTime(Now()));
+    TraceLine(Pid() + " Fire  " + ReadableTime(LocalNow()));
     ReadTestMode(true);
     agent.cycleState = 1;
     PostToPeer(40, 1);
@@ -496,17 +481,7 @@ bool PerformAutoUpdate() {
             TraceLine(Pid() + " ==== PerformAutoUpdate-12 ====");
             TraceLine(std::string(TrueFalse(restart)) + " " + TrueFalse(launch) + " >" + program +
                       "<");
-            if (restart && launch) {
-                std::string command = program;
-                STARTUPINFOA startup{};
-                startup.cb = sizeof startup;
-                PROCESS_INFORMATION process{};
-                if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &startup, &process)) {
-                    CloseHandle(process.hThread);
-                    CloseHandle(process.hProcess);
-                }
-            }
+            if (restart && launch) StartProgram("", program, SW_SHOWNORMAL);
         }
     }
     TraceLine(Pid() + " ==== PerformAutoUpdate-13 ====");

@@ -9,6 +9,7 @@
 #include "stub/win/main_window.h"
 #include "stub/win/process_analysis.h"
 #include "stub/win/pump.h"
+#include "stub/win/start_program.h"
 #include "stub/win/stub_process.h"
 #include "stub/win/trace.h"
 #include "stub/win/win_files.h"
@@ -37,23 +38,6 @@ void PostToXAgent(UINT message, WPARAM wParam, LPARAM lParam) {
     if (window) PostMessageA(window, message, wParam, lParam);
 }
 
-void StartHidden(const std::string& program, const std::string& extra) {
-    std::string command = program + extra;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process{};
-    // The program apart from the (unquoted) command line, so a space in its path cannot mislead.
-    if (CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       nullptr, &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    } else {
-        TraceLine(Pid() + " X_ agent not started: " + LastErrorText());
-    }
-}
-
 }  // namespace
 
 void CreateAndRun_X_Exe() {
@@ -80,7 +64,9 @@ void CreateAndRun_X_Exe() {
     if (const std::string delay = StubSwitchValue("/DELAY="); !delay.empty())
         extra += " /SleepX=" + delay;
     AgentLog("WinExec: " + xFile + extra);
-    StartHidden(xFile, extra);
+    // The X_ file is named apart from its (unquoted) command line.
+    if (!StartProgram(xFile, xFile + extra, SW_HIDE))
+        TraceLine(Pid() + " X_ agent not started: " + LastErrorText());
 
     // The forwarded messages need the X_ agent's window, not only its process.
     if (!Stub().parameters.empty()) {

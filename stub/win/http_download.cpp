@@ -37,24 +37,19 @@ InternetLibrary& Library() {
     return library;
 }
 
-template <typename Function>
-void Bind(HMODULE module, Function*& function, const char* name) {
-    function = reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 const InternetLibrary& Internet() {
     InternetLibrary& library = Library();
     if (!library.module) {
         library.module = LoadSystemLibrary("WinINet.dll");
         if (library.module) {
-            Bind(library.module, library.getConnectedState, "InternetGetConnectedState");
-            Bind(library.module, library.closeHandle, "InternetCloseHandle");
-            Bind(library.module, library.open, "InternetOpenA");
-            Bind(library.module, library.openUrl, "InternetOpenUrlA");
-            Bind(library.module, library.queryInfo, "HttpQueryInfoA");
-            Bind(library.module, library.readFile, "InternetReadFile");
-            Bind(library.module, library.setOption, "InternetSetOptionA");
-            Bind(library.module, library.lastResponseInfo, "InternetGetLastResponseInfoA");
+            BindFunction(library.module, library.getConnectedState, "InternetGetConnectedState");
+            BindFunction(library.module, library.closeHandle, "InternetCloseHandle");
+            BindFunction(library.module, library.open, "InternetOpenA");
+            BindFunction(library.module, library.openUrl, "InternetOpenUrlA");
+            BindFunction(library.module, library.queryInfo, "HttpQueryInfoA");
+            BindFunction(library.module, library.readFile, "InternetReadFile");
+            BindFunction(library.module, library.setOption, "InternetSetOptionA");
+            BindFunction(library.module, library.lastResponseInfo, "InternetGetLastResponseInfoA");
         }
     }
     return library;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/win_handles.h"
+#include "stub/win/start_program.h"
 #include "stub/win/system_libraries.h"
 
 namespace {
@@ -118,9 +119,7 @@ FolderPlace PlaceOf(MacroFolder folder) {
 }  // namespace
 
 LocalTime Win32MacroSource::Now() const {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+    return LocalNow();
 }
 
 std::string Win32MacroSource::MonthName(int month) const {

@@ -25,20 +25,15 @@ struct ProcessStatus {
     decltype(&GetModuleFileNameExA) fileName = nullptr;
 };
 
-template <typename Function>
-void Bind(HMODULE module, Function*& function, const char* name) {
-    function = reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 const ProcessStatus& Psapi() {
     static ProcessStatus status;
     if (!status.loaded) {
         status.loaded = true;
         if (const HMODULE module = LoadSystemLibrary("PSAPI.dll")) {
-            Bind(module, status.enumProcesses, "EnumProcesses");
-            Bind(module, status.enumModules, "EnumProcessModules");
-            Bind(module, status.baseName, "GetModuleBaseNameA");
-            Bind(module, status.fileName, "GetModuleFileNameExA");
+            BindFunction(module, status.enumProcesses, "EnumProcesses");
+            BindFunction(module, status.enumModules, "EnumProcessModules");
+            BindFunction(module, status.baseName, "GetModuleBaseNameA");
+            BindFunction(module, status.fileName, "GetModuleFileNameExA");
         }
     }
     return status;

@@ -12,3 +12,11 @@ void RestrictLibrarySearch();
 HMODULE LoadSystemLibrary(const char* name);
 // The libraries the stub preloads at start-up; missing ones are ignored.
 void LoadStartupLibraries();
+
+// Looks up a function of a library loaded by name; null when it is missing.
+template <typename Function>
+void BindFunction(HMODULE module, Function*& function, const char* name) {
+    function =
+        module ? reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+               : nullptr;
+}
