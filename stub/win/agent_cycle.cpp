@@ -290,6 +290,7 @@ bool DownloadCycleFile(const std::string& baseLocation, const std::string& fileN
     AgentState& agent = Agent();
     StubProcess& stub = Stub();
     error->clear();
+    if (kind < 1 || kind > 3) return false;
     const std::string name(FileNamePart(fileName));
     const std::string base = agent.testMode ? agent.testSource : baseLocation;
     std::string location = base + "\\" + name;
