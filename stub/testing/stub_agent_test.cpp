@@ -71,6 +71,12 @@ void SetTestMode(const std::string& source) {
     RegCloseKey(key);
 }
 
+// No test mode: a test-mode test of the same run may have left it on.
+void ClearTestMode() {
+    RegDeleteKeyExA(HKEY_CURRENT_USER, R"(Software\Marrowind\Wyvern\AutoUpdate)", KEY_WOW64_64KEY,
+                    0);
+}
+
 // An installed agent with its original file, in box\agent. Agents of one test process get names
 // of their own: an X_ agent of the same name still running would take their requests.
 std::string InstallAgent(const Sandbox& box, const std::string& updateUrl,
@@ -187,6 +193,7 @@ TEST(StubAgentTest, PlainAgentStartsTheXAgentWhichAnswersAndStops) {
 // A whole cycle against an update site: the X_ agent probes when due, finds a newer version,
 // downloads the package, checks its token, installs it through the engine and records the version.
 TEST(StubAgentTest, DueProbeDownloadsAndInstallsANewerVersion) {
+    ClearTestMode();
     Sandbox box;
     box.MakeDirectory("agent");
     box.MakeDirectory("built");
@@ -350,4 +357,39 @@ TEST(StubAgentTest, InformModeShowsTheNewsOnlyWithTheAgentsToken) {
                       std::string::npos);
         }
     }
+}
+
+// An interactive check (/TEST=2): the agent asks first, probes, and says why there is no update;
+// started this way it also ends two ticks later.
+TEST(StubAgentTest, InteractiveCheckAsksProbesAndExplainsTheAbsenceOfAnUpdate) {
+    ClearTestMode();
+    Sandbox box;
+    TestHttpServer site(
+        {HttpRoute("/upd/Tool.info", "[NewSetup]\r\nVersionNew=120\r\nStamp=9\r\n")});
+    const std::string agent = InstallAgent(
+        box, site.Url("/upd"),
+        "[OriginalSetup]\r\nVersionOriginal=120\r\nProbeSecondsInterval=-1\r\nProgramName=Tool\r\n"
+        "[AutoUpdate]\r\ns21=<b>SORRY</b><p><p>No new Update is available!\r\n"
+        "s22=<b>NEW UPDATE</b><p><p>Check for: <b>PROG_NAME</b><p>\r\n"
+        "s23=Please make sure your Internet connection is properly set.<p>\r\n"
+        "s24=<p>Do you want to check and install the new Update?\r\n",
+        "CheckAgent.exe");
+    Environment environment = StubEnvironment(box);
+    environment.push_back({"DVX", "731"});
+    StubProcessRun plain(agent, "/TEST=2", environment);
+    DWORD code = 1;
+    ASSERT_TRUE(plain.Wait(kRunTimeout, code));
+
+    const BoxRecord question = AnswerBox(0, "y", "agent-check-question");
+    ASSERT_NE(question.window, nullptr);
+    EXPECT_NE(question.text.find("Check for: Tool"), std::string::npos) << question.text;
+    EXPECT_NE(question.text.find("Internet connection"), std::string::npos) << question.text;
+    const BoxRecord answer = AnswerBox(0, "enter", "agent-no-update");
+    ASSERT_NE(answer.window, nullptr);
+    EXPECT_NE(answer.text.find("No new Update is available!"), std::string::npos) << answer.text;
+    EXPECT_NE(answer.text.find("(3 - New version is not higher then old version)"),
+              std::string::npos)
+        << answer.text;
+    EXPECT_EQ(site.Requests(), std::vector<std::string>{"GET /upd/Tool.info HTTP/1.1"});
+    EXPECT_TRUE(WaitForPath(box.Path("agent\\X_CheckAgent.exe"), false, 30000));
 }
