@@ -4,6 +4,7 @@
 
 #include "stub/package/extract_package.h"
 #include "stub/run/engine_command.h"
+#include "stub/win/agent_files.h"
 #include "stub/win/agent_roles.h"
 #include "stub/win/disk_source.h"
 #include "stub/win/main_window.h"
@@ -80,12 +81,6 @@ std::string EngineProgramName(const std::string& runName) {
     return name.substr(first, name.find_last_not_of(' ') - first + 1);
 }
 
-std::string ProfileString(const std::string& file, const char* section, const char* key) {
-    char value[MAX_PATH * 2];
-    GetPrivateProfileStringA(section, key, "", value, sizeof value, file.c_str());
-    return value;
-}
-
 // Starts the engine, waits for it and its dialog, and answers whether it deleted its atom.
 bool RunEngine(const std::string& directory, const std::string& runName,
                const std::string& parameters, bool foreground) {
@@ -95,9 +90,9 @@ bool RunEngine(const std::string& directory, const std::string& runName,
         EngineCommand({runName, parameters, directory, tid, stub.stubPath, stub.agentMode});
 
     // Read before the engine can rewrite the file.
-    const std::string original = StubDirectory() + "\\" + stub.ownInfo->OriginalFileName();
-    const std::string startUpLink = ProfileString(original, "UnInstall", "StartUpLink");
-    const std::string updateLink = ProfileString(original, "UnInstall", "CheckforNewUpdateLink");
+    const std::string original = OriginalFilePath();
+    const std::string startUpLink = ProfileText(original, "UnInstall", "StartUpLink");
+    const std::string updateLink = ProfileText(original, "UnInstall", "CheckforNewUpdateLink");
 
     TraceLine(Pid() + " ==== WinExec(Engine.exe) >>" + command + "<<");
     const std::string atomName = kEngineAtomPrefix + tid;
@@ -131,7 +126,7 @@ bool RunEngine(const std::string& directory, const std::string& runName,
     const bool succeeded = atom == 0;
     if (atom) GlobalDeleteAtom(atom);
     if (succeeded) {
-        const std::string infoFile = StubDirectory() + "\\" + stub.ownInfo->InfoFileName();
+        const std::string infoFile = InfoFilePath();
         if (GetPrivateProfileIntA("NewSetup", "RemoveStartUpShortcut", 0, infoFile.c_str()) == 1 &&
             IsExistingFile(startUpLink))
             DeleteFileA(startUpLink.c_str());
